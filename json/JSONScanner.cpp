@@ -1,0 +1,403 @@
+#include "json/JSONScanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "json/DictionaryMembers.h"
+#include "json/StringRun.h"
+#include "json/TextEncoding.h"
+#include "json/Utf8.h"
+
+namespace json {
+
+namespace {
+
+const char* messageForCode(int code) {
+  switch (code) {
+    case -1: return "Could not scan dictionary. Dictionary that does not start with '{' character.";
+    case -2: return "Could not scan dictionary. Failed to scan a key.";
+    case -3: return "Could not scan dictionary. Key was not terminated with a ':' character.";
+    case -4: return "Could not scan dictionary. Failed to scan a value.";
+    case -5: return "Could not scan dictionary. Key value pairs not delimited with a ',' character.";
+    case -7: return "Could not scan array. Array that does not start with '[' character.";
+    case -8: return "Could not scan array. Could not scan a value.";
+    case -9: return "Could not scan array. Array not terminated by a ']' character.";
+    case -11: return "Could not scan string constant. String not started by a '\"' character.";
+    case -12: return "Could not scan string constant. Unicode character could not be decoded.";
+    case -13: return "Could not scan string constant. Unknown escape code.";
+    case -14: return "Could not scan number constant.";
+    case -15: return "Could not scan string constant. String not terminated by a '\"' character.";
+    case -16: return "Could not scan string constant. String contains bytes that are not valid UTF-8.";
+    default: return "";
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Set when the thread's spare scratch is destroyed, so that a scanner that
+// outlives it (one held in a static) neither borrows nor returns storage.
+thread_local bool spareScratchGone = false;
+
+struct SpareScratch {
+  std::vector<Value> values;
+  std::vector<Member> members;
+  std::string text;
+  ~SpareScratch() { spareScratchGone = true; }
+};
+
+SpareScratch* spareScratch() {
+  if (spareScratchGone) return nullptr;
+  thread_local SpareScratch spare;
+  return &spare;
+}
+
+// Scratch larger than this is not kept for the next scanner.
+constexpr std::size_t kKeptScratchBytes = 1 << 20;
+
+}  // namespace
+
+JSONScanner::JSONScanner() {
+  if (SpareScratch* spare = spareScratch()) {
+    valueStack_.swap(spare->values);
+    memberStack_.swap(spare->members);
+    stringScratch_.swap(spare->text);
+  }
+}
+
+JSONScanner::~JSONScanner() {
+  SpareScratch* spare = spareScratch();
+  if (spare == nullptr) return;
+  if (valueStack_.capacity() * sizeof(Value) <= kKeptScratchBytes && valueStack_.capacity() > spare->values.capacity()) {
+    valueStack_.clear();
+    valueStack_.swap(spare->values);
+  }
+  if (memberStack_.capacity() * sizeof(Member) <= kKeptScratchBytes &&
+      memberStack_.capacity() > spare->members.capacity()) {
+    memberStack_.clear();
+    memberStack_.swap(spare->members);
+  }
+  if (stringScratch_.capacity() <= kKeptScratchBytes && stringScratch_.capacity() > spare->text.capacity()) {
+    stringScratch_.clear();
+    stringScratch_.swap(spare->text);
+  }
+}
+
+std::shared_ptr<JSONScanner> JSONScanner::scannerWithData(Data data) {
+  auto scanner = std::make_shared<JSONScanner>();
+  scanner->setData(std::move(data));
+  return scanner;
+}
+
+void JSONScanner::setData(Data data) {
+  const Data previous = data_;
+  if (data && data != data_) {
+    const auto encoding = TextEncoding::detect(data->data(), data->size());
+    if (encoding != TextEncoding::Encoding::UTF8) {
+      auto utf8 = TextEncoding::toUtf8(data->data(), data->size(), encoding);
+      data = utf8 ? std::make_shared<const std::vector<std::uint8_t>>(std::move(*utf8)) : nullptr;
+    }
+  }
+  ByteScanner::setData(std::move(data));
+  if (data_ != previous) document_.reset();
+}
+
+platform::Error JSONScanner::errorWithCode(int code) {
+  return platform::Error{std::string(kJSONScannerErrorDomain), code, messageForCode(code)};
+}
+
+bool JSONScanner::fail(const std::uint8_t* location, int code, platform::Error* error) {
+  current_ = location;
+  if (error) *error = errorWithCode(code);
+  return false;
+}
+
+Document& JSONScanner::document() {
+  if (!document_) document_ = std::make_shared<Document>(data_);
+  return *document_;
+}
+
+JSONScanner::ValuePtr JSONScanner::share(const Value& value) {
+  Value* stored = document().allocateArray<Value>(1);
+  *stored = value;
+  return ValuePtr(document_, stored);
+}
+
+bool JSONScanner::scanJSONObjectError(ValuePtr* object, platform::Error* error) {
+  Value value;
+  if (!scanValueInto(value, error)) {
+    if (object) *object = nullptr;
+    return false;
+  }
+  if (object) *object = share(value);
+  return true;
+}
+
+bool JSONScanner::scanJSONDictionaryError(ValuePtr* dictionary, platform::Error* error) {
+  Value value;
+  if (!scanDictionaryInto(value, error)) return false;
+  if (dictionary) *dictionary = share(value);
+  return true;
+}
+
+bool JSONScanner::scanJSONArrayError(ValuePtr* array, platform::Error* error) {
+  Value value;
+  if (!scanArrayInto(value, error)) return false;
+  if (array) *array = share(value);
+  return true;
+}
+
+bool JSONScanner::scanJSONStringConstantError(ValuePtr* string, platform::Error* error) {
+  Value value;
+  if (!scanStringInto(value, error)) return false;
+  if (string) *string = share(value);
+  return true;
+}
+
+bool JSONScanner::scanJSONNumberConstantError(ValuePtr* number, platform::Error* error) {
+  Value value;
+  if (!scanNumberInto(value, error)) return false;
+  if (number) *number = share(value);
+  return true;
+}
+
+bool JSONScanner::scanValueInto(Value& out, platform::Error* error) {
+  skipWhitespace();
+  if (current_ >= end_) return false;
+  switch (*current_) {
+    case '{': return scanDictionaryInto(out, error);
+    case '[': return scanArrayInto(out, error);
+    case '"':
+    case '\'': return scanStringInto(out, error);
+    case '-': case '0': case '1': case '2': case '3': case '4':
+    case '5': case '6': case '7': case '8': case '9': return scanNumberInto(out, error);
+    case 't': return scanLiteral("true", Value::makeBoolean(true), out);
+    case 'f': return scanLiteral("false", Value::makeBoolean(false), out);
+    case 'n': return scanLiteral("null", Value(), out);
+    default: return false;
+  }
+}
+
+bool JSONScanner::scanLiteral(std::string_view literal, Value value, Value& out) {
+  if (static_cast<std::size_t>(end_ - current_) < literal.size() ||
+      std::memcmp(current_, literal.data(), literal.size()) != 0) {
+    return false;
+  }
+  current_ += literal.size();
+  out = value;
+  return true;
+}
+
+bool JSONScanner::scanNumberInto(Value& out, platform::Error* error) {
+  const std::uint8_t* runEnd = doubleCharacters_ ? runEndInSet(*doubleCharacters_) : current_;
+  if (runEnd == current_) return fail(current_, -14, error);
+  out = Value::makeNumber(readLeadingDouble(current_, runEnd));
+  current_ = runEnd;
+  return true;
+}
+
+bool JSONScanner::scanDictionaryInto(Value& out, platform::Error* error) {
+  const std::uint8_t* const start = current_;
+  if (current_ >= end_ || *current_ != '{') return fail(start, -1, error);
+  // Too deep: not scanned at all, so the enclosing container reports.
+  if (depth_ >= kMaximumDepth) return false;
+  ++current_;
+  ++depth_;
+  const std::size_t base = memberStack_.size();
+  auto failWith = [&](int code) {
+    memberStack_.resize(base);
+    --depth_;
+    return fail(start, code, error);
+  };
+  while (currentCharacter() != '}') {
+    skipWhitespace();
+    if (currentCharacter() == '}') break;
+    Member member;
+    if (!scanStringInto(member.key, error)) return failWith(-2);
+    skipWhitespace();
+    if (!scanCharacter(u':')) return failWith(-3);
+    if (!scanValueInto(member.value, error)) return failWith(-4);
+    memberStack_.push_back(member);
+    skipWhitespace();
+    if (scanCharacter(u',')) {
+      skipWhitespace();
+      if (currentCharacter() == '}') break;
+      continue;
+    }
+    if (currentCharacter() == '}') break;
+    return failWith(-5);
+  }
+  ++current_;  // the closing brace
+  --depth_;
+  out = finishDictionary(base);
+  return true;
+}
+
+Value JSONScanner::finishDictionary(std::size_t base) {
+  Member* first = memberStack_.data() + base;
+  const auto [kept, sorted] = DictionaryMembers::deduplicate(first, memberStack_.size() - base);
+  Member* members = nullptr;
+  if (kept > 0) {
+    members = document().allocateArray<Member>(kept);
+    std::copy(first, first + kept, members);
+  }
+  memberStack_.resize(base);
+  return Value::makeDictionary(members, kept, sorted);
+}
+
+bool JSONScanner::scanArrayInto(Value& out, platform::Error* error) {
+  const std::uint8_t* const start = current_;
+  if (current_ >= end_ || *current_ != '[') return fail(start, -7, error);
+  if (depth_ >= kMaximumDepth) return false;
+  ++current_;
+  ++depth_;
+  const std::size_t base = valueStack_.size();
+  auto failWith = [&](int code) {
+    valueStack_.resize(base);
+    --depth_;
+    return fail(start, code, error);
+  };
+  skipWhitespace();
+  while (currentCharacter() != ']') {
+    Value element;
+    if (!scanValueInto(element, error)) return failWith(-8);
+    valueStack_.push_back(element);
+    skipWhitespace();
+    if (scanCharacter(u',')) {
+      skipWhitespace();
+      continue;
+    }
+    skipWhitespace();
+    if (currentCharacter() == ']') break;
+    return failWith(-9);
+  }
+  skipWhitespace();
+  ++current_;  // the closing bracket
+  --depth_;
+  const std::size_t count = valueStack_.size() - base;
+  Value* elements = nullptr;
+  if (count > 0) {
+    elements = document().allocateArray<Value>(count);
+    std::copy(valueStack_.begin() + static_cast<std::ptrdiff_t>(base), valueStack_.end(), elements);
+  }
+  valueStack_.resize(base);
+  out = Value::makeArray(elements, count);
+  return true;
+}
+
+}  // namespace json
+
+namespace json {
+
+namespace {
+
+int hexValue(std::uint8_t b) {
+  if (b >= '0' && b <= '9') return b - '0';
+  if (b >= 'a' && b <= 'f') return b - 'a' + 10;
+  if (b >= 'A' && b <= 'F') return b - 'A' + 10;
+  return -1;
+}
+
+// Four hex digits at p (all before end) as one code unit, or -1.
+long fourHexDigits(const std::uint8_t* p, const std::uint8_t* end) {
+  if (end - p < 4) return -1;
+  long unit = 0;
+  for (int i = 0; i < 4; ++i) {
+    const int digit = hexValue(p[i]);
+    if (digit < 0) return -1;
+    unit = unit * 16 + digit;
+  }
+  return unit;
+}
+
+}  // namespace
+
+bool JSONScanner::scanNotQuoteCharactersIntoString(std::optional<std::string>* string) {
+  const std::uint8_t* p = current_;
+  while (p < end_ && *p != '"' && *p != '\\') ++p;
+  if (p == current_) return false;
+  if (string) *string = Utf8::decode(current_, p);
+  current_ = p;
+  return true;
+}
+
+bool JSONScanner::scanStringInto(Value& out, platform::Error* error) {
+  const std::uint8_t* const location = current_;
+  skipWhitespace();
+  if (current_ >= end_ || *current_ != '"') return fail(location, -11, error);
+  const std::uint8_t* const runStart = current_ + 1;
+  const std::uint8_t* p = runStart;
+  for (;;) {
+    p = StringRun::findSpecial(p, end_);
+    if (p >= end_) return fail(location, -15, error);
+    if (*p == '"') {
+      // No escapes: the string is the input bytes themselves.
+      out = Value::makeString(reinterpret_cast<const char*>(runStart), static_cast<std::size_t>(p - runStart));
+      current_ = p + 1;
+      return true;
+    }
+    if (*p == '\\') return scanEscapedStringInto(out, runStart, p, location, error);
+    p = Utf8::sequenceEnd(p, end_);
+    if (p == nullptr) return fail(location, -16, error);
+  }
+}
+
+bool JSONScanner::scanEscapedStringInto(Value& out, const std::uint8_t* runStart, const std::uint8_t* backslash,
+                                        const std::uint8_t* location, platform::Error* error) {
+  std::string& text = stringScratch_;
+  text.assign(runStart, backslash);
+  const std::uint8_t* p = backslash;
+  for (;;) {
+    ++p;  // the backslash
+    // Like scanCharacter: at the end the escape reads as 0 and is unknown.
+    const std::uint8_t code = p < end_ ? *p++ : 0;
+    switch (code) {
+      case 'b': text.push_back('\b'); break;
+      case 'f': text.push_back('\f'); break;
+      case 'n': text.push_back('\n'); break;
+      case 'r': text.push_back('\r'); break;
+      case 't': text.push_back('\t'); break;
+      case '"':
+      case '/':
+      case '\\': text.push_back(static_cast<char>(code)); break;
+      case 'u': {
+        char32_t unit = 0;
+        for (int i = 0; i < 4; ++i) {
+          const int digit = hexValue(p < end_ ? *p++ : 0);
+          if (digit < 0) return fail(location, -12, error);
+          unit = unit * 16 + static_cast<char32_t>(digit);
+        }
+        // A high surrogate directly followed by a low one is one character;
+        // anything else keeps the unit as it is (a lone surrogate).
+        if (unit >= 0xD800 && unit <= 0xDBFF && end_ - p >= 6 && p[0] == '\\' && p[1] == 'u') {
+          const long low = fourHexDigits(p + 2, end_);
+          if (low >= 0xDC00 && low <= 0xDFFF) {
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char32_t>(low) - 0xDC00);
+            p += 6;
+          }
+        }
+        Utf8::appendCodePoint(text, unit);
+        break;
+      }
+      default: return fail(location, -13, error);
+    }
+    const std::uint8_t* run = p;
+    for (;;) {
+      p = StringRun::findSpecial(p, end_);
+      if (p >= end_) return fail(location, -15, error);
+      if (*p == '"' || *p == '\\') break;
+      p = Utf8::sequenceEnd(p, end_);
+      if (p == nullptr) return fail(location, -16, error);
+    }
+    text.append(run, p);
+    if (*p == '"') break;
+  }
+  char* chars = document().allocateArray<char>(text.size());
+  std::memcpy(chars, text.data(), text.size());
+  out = Value::makeString(chars, text.size());
+  current_ = p + 1;
+  return true;
+}
+
+}  // namespace json

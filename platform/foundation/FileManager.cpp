@@ -1,0 +1,151 @@
+#include "platform/foundation/FileManager.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool writeAll(int descriptor, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool FileManager::fileExistsAtPath(const std::string& path) {
+  struct stat info{};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+bool FileManager::directoryExistsAtPath(const std::string& path) {
+  struct stat info{};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool FileManager::createDirectoryAtPath(const std::string& path) {
+  if (path.empty()) {
+    return false;
+  }
+  std::error_code error;
+  fs::create_directories(path, error);
+  return directoryExistsAtPath(path);
+}
+
+std::optional<Date> FileManager::modificationDateOfItemAtPath(const std::string& path) {
+  struct stat info{};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+    return std::nullopt;
+  }
+  return Date::dateWithTimeIntervalSince1970(static_cast<double>(info.st_mtim.tv_sec) +
+                                             static_cast<double>(info.st_mtim.tv_nsec) * 1e-9);
+}
+
+bool FileManager::setModificationDateOfItemAtPath(const std::string& path, const Date& date) {
+  const double seconds = date.timeIntervalSince1970();
+  if (path.empty() || !std::isfinite(seconds) || std::fabs(seconds) > 1e15) {
+    return false;
+  }
+  const double whole = std::floor(seconds);
+  timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;  // Leave the access time alone.
+  times[1].tv_sec = static_cast<time_t>(whole);
+  times[1].tv_nsec = static_cast<long>(std::lround((seconds - whole) * 1e9));
+  if (times[1].tv_nsec >= 1000000000L) {
+    times[1].tv_sec += 1;
+    times[1].tv_nsec -= 1000000000L;
+  }
+  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+std::optional<std::string> FileManager::contentsAtPath(const std::string& path) {
+  const int descriptor = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) {
+    return std::nullopt;
+  }
+  struct stat info{};
+  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(descriptor);
+    return std::nullopt;
+  }
+  std::string contents;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
+    if (count < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      ::close(descriptor);
+      return std::nullopt;
+    }
+    if (count == 0) {
+      break;
+    }
+    contents.append(buffer, static_cast<std::size_t>(count));
+  }
+  ::close(descriptor);
+  return contents;
+}
+
+bool FileManager::writeContentsAtomically(const std::string& path, std::string_view bytes) {
+  if (path.empty() || path.back() == '/') {
+    return false;
+  }
+  std::string temporary = path + ".XXXXXX";
+  const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (descriptor < 0) {
+    return false;
+  }
+  // mkostemp makes the file 0600; give it the permissions a plain create
+  // would have given.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  bool ok = ::fchmod(descriptor, 0666 & ~mask) == 0;
+  ok = ok && writeAll(descriptor, bytes) && ::fsync(descriptor) == 0;
+  ok = (::close(descriptor) == 0) && ok;
+  if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) {
+    // Make the rename itself durable.
+    const fs::path folder = fs::path(path).parent_path();
+    const int directory = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory >= 0) {
+      ::fsync(directory);
+      ::close(directory);
+    }
+    return true;
+  }
+  ::unlink(temporary.c_str());
+  return false;
+}
+
+bool FileManager::removeItemAtPath(const std::string& path) {
+  if (path.empty()) {
+    return false;
+  }
+  std::error_code error;
+  const auto removed = fs::remove_all(path, error);
+  return !error && removed > 0;
+}
+
+}  // namespace platform

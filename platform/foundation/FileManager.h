@@ -1,0 +1,35 @@
+#pragma once
+// File helpers. Every operation reports failure through its result and never
+// throws. Writes are atomic: the bytes go to a temporary file in the same
+// folder, are flushed to disk and then renamed over the target, so a reader
+// (or a crash) sees either the old content or the new, never a half file.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/foundation/Date.h"
+
+namespace platform {
+
+class FileManager {
+ public:
+  static bool fileExistsAtPath(const std::string& path);
+  static bool directoryExistsAtPath(const std::string& path);
+  // Creates the folder and every missing parent; true if it exists after.
+  static bool createDirectoryAtPath(const std::string& path);
+  // Sub-second modification time, or nullopt when the item does not exist.
+  static std::optional<Date> modificationDateOfItemAtPath(const std::string& path);
+  static bool setModificationDateOfItemAtPath(const std::string& path, const Date& date);
+  // The whole content of a regular file (bytes in a string), or nullopt.
+  static std::optional<std::string> contentsAtPath(const std::string& path);
+  // Replaces the file's content atomically; the folder must exist. The new
+  // file gets the usual permissions (0666 less the umask).
+  static bool writeContentsAtomically(const std::string& path, std::string_view bytes);
+  // Removes a file, or a folder with everything in it. Removing what is not
+  // there fails.
+  static bool removeItemAtPath(const std::string& path);
+};
+
+}  // namespace platform

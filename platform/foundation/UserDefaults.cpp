@@ -1,0 +1,278 @@
+#include "platform/foundation/UserDefaults.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <strings.h>
+
+#include "platform/foundation/AppPaths.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/PropertyList.h"
+
+namespace platform {
+
+namespace {
+
+// "es_ES.UTF-8@euro" -> "es_ES"; nullopt for C, POSIX and anything that is
+// not letters with at most one underscore (the locale ends up in the user
+// agent header, so nothing odd may pass).
+std::optional<std::string> cleanLocaleName(std::string_view name) {
+  name = name.substr(0, name.find_first_of(".@"));
+  if (name.empty() || name == "C" || name == "POSIX") {
+    return std::nullopt;
+  }
+  int underscores = 0;
+  for (const char c : name) {
+    if (c == '_') {
+      ++underscores;
+    } else if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) {
+      return std::nullopt;
+    }
+  }
+  if (underscores > 1 || name.front() == '_' || name.back() == '_') {
+    return std::nullopt;
+  }
+  return std::string(name);
+}
+
+std::string languageOf(const std::string& locale) { return locale.substr(0, locale.find('_')); }
+
+bool readsAsTrue(const std::string& text) {
+  if (strcasecmp(text.c_str(), "yes") == 0 || strcasecmp(text.c_str(), "true") == 0) {
+    return true;
+  }
+  char* end = nullptr;
+  const double number = std::strtod(text.c_str(), &end);
+  return end != text.c_str() && number != 0.0;
+}
+
+}  // namespace
+
+UserDefaults& UserDefaults::standardUserDefaults() {
+  static UserDefaults* defaults =
+      new UserDefaults(AppPaths::preferencesDirectory() + "/vorla-button.plist");
+  return *defaults;
+}
+
+UserDefaults::UserDefaults(std::string filePath) : filePath_(std::move(filePath)) {
+  const auto locale = localeDefaultsFromEnvironment(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
+                                                    std::getenv("LANG"));
+  registered_.insert_or_assign("AppleLanguages", PropertyListValue::stringArray(locale.languages));
+  registered_.insert_or_assign("AppleLocale", PropertyListValue(locale.locale));
+
+  const auto contents = FileManager::contentsAtPath(filePath_);
+  if (!contents) {
+    return;
+  }
+  const auto value = PropertyList::propertyListFromData(*contents);
+  if (value && value->asDictionary() != nullptr) {
+    stored_ = *value->asDictionary();
+    return;
+  }
+  std::error_code error;
+  std::filesystem::rename(filePath_, filePath_ + ".unreadable", error);
+}
+
+const PropertyListValue* UserDefaults::lookUp(const std::string& key) const {
+  for (const auto* domain : {&overrides_, &stored_, &registered_}) {
+    if (const auto found = domain->find(key); found != domain->end()) {
+      return &found->second;
+    }
+  }
+  return nullptr;
+}
+
+std::optional<PropertyListValue> UserDefaults::objectForKey(const std::string& key) const {
+  std::lock_guard lock(mutex_);
+  if (const auto* value = lookUp(key)) {
+    return *value;
+  }
+  return std::nullopt;
+}
+
+bool UserDefaults::boolForKey(const std::string& key) const {
+  const auto value = objectForKey(key);
+  if (!value) {
+    return false;
+  }
+  if (const auto flag = value->asBoolean()) {
+    return *flag;
+  }
+  if (const auto number = value->asReal()) {
+    return *number != 0.0;
+  }
+  if (const auto* text = value->asString()) {
+    return readsAsTrue(*text);
+  }
+  return false;
+}
+
+std::int64_t UserDefaults::integerForKey(const std::string& key) const {
+  const auto value = objectForKey(key);
+  if (!value) {
+    return 0;
+  }
+  if (const auto integer = value->asInteger()) {
+    return *integer;
+  }
+  if (const auto real = value->asReal(); real && *real > -9.2e18 && *real < 9.2e18) {
+    return static_cast<std::int64_t>(*real);
+  }
+  return 0;
+}
+
+double UserDefaults::doubleForKey(const std::string& key) const {
+  const auto value = objectForKey(key);
+  return value ? value->asReal().value_or(0.0) : 0.0;
+}
+
+std::optional<std::string> UserDefaults::stringForKey(const std::string& key) const {
+  const auto value = objectForKey(key);
+  if (value && value->asString() != nullptr) {
+    return *value->asString();
+  }
+  return std::nullopt;
+}
+
+std::optional<PropertyListValue::Array> UserDefaults::arrayForKey(const std::string& key) const {
+  const auto value = objectForKey(key);
+  if (value && value->asArray() != nullptr) {
+    return *value->asArray();
+  }
+  return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> UserDefaults::stringArrayForKey(
+    const std::string& key) const {
+  const auto value = objectForKey(key);
+  return value ? value->asStringArray() : std::nullopt;
+}
+
+void UserDefaults::setObjectForKey(const PropertyListValue& value, const std::string& key) {
+  {
+    std::lock_guard lock(mutex_);
+    storeLocked(key, value);
+  }
+  notify(key, value);
+}
+
+void UserDefaults::setBoolForKey(bool value, const std::string& key) {
+  setObjectForKey(PropertyListValue(value), key);
+}
+
+void UserDefaults::setIntegerForKey(std::int64_t value, const std::string& key) {
+  setObjectForKey(PropertyListValue(value), key);
+}
+
+void UserDefaults::setDoubleForKey(double value, const std::string& key) {
+  setObjectForKey(PropertyListValue(value), key);
+}
+
+void UserDefaults::removeObjectForKey(const std::string& key) {
+  {
+    std::lock_guard lock(mutex_);
+    if (stored_.find(key) == stored_.end()) {
+      return;
+    }
+    storeLocked(key, std::nullopt);
+  }
+  notify(key, std::nullopt);
+}
+
+bool UserDefaults::synchronize() {
+  std::lock_guard lock(mutex_);
+  return !dirty_ || writeLocked();
+}
+
+void UserDefaults::registerDefaults(const PropertyListValue::Dictionary& defaults) {
+  std::lock_guard lock(mutex_);
+  for (const auto& [key, value] : defaults) {
+    registered_.insert_or_assign(key, value);
+  }
+}
+
+void UserDefaults::setOverride(const std::string& key, std::optional<PropertyListValue> value) {
+  std::lock_guard lock(mutex_);
+  if (value) {
+    overrides_.insert_or_assign(key, std::move(*value));
+  } else {
+    overrides_.erase(key);
+  }
+}
+
+void UserDefaults::setWriteObserver(WriteObserver observer) {
+  std::lock_guard lock(mutex_);
+  writeObserver_ = std::move(observer);
+}
+
+void UserDefaults::storeLocked(const std::string& key, std::optional<PropertyListValue> value) {
+  if (value) {
+    stored_.insert_or_assign(key, std::move(*value));
+  } else {
+    stored_.erase(key);
+  }
+  dirty_ = true;
+  writeLocked();
+}
+
+bool UserDefaults::writeLocked() {
+  const auto xml = PropertyList::xmlDataFromPropertyList(PropertyListValue(stored_));
+  const auto folder = std::filesystem::path(filePath_).parent_path().string();
+  if (!xml || (!folder.empty() && !FileManager::createDirectoryAtPath(folder)) ||
+      !FileManager::writeContentsAtomically(filePath_, *xml)) {
+    return false;
+  }
+  dirty_ = false;
+  return true;
+}
+
+void UserDefaults::notify(const std::string& key, const std::optional<PropertyListValue>& value) {
+  WriteObserver observer;
+  {
+    std::lock_guard lock(mutex_);
+    observer = writeObserver_;
+  }
+  // Called without the lock, so the observer may read the defaults.
+  if (observer) {
+    observer(key, value);
+  }
+}
+
+UserDefaults::LocaleDefaults UserDefaults::localeDefaultsFromEnvironment(const char* language,
+                                                                         const char* lcAll,
+                                                                         const char* lang) {
+  LocaleDefaults result;
+  std::optional<std::string> locale;
+  for (const char* candidate : {lcAll, lang}) {
+    if (candidate != nullptr && candidate[0] != '\0') {
+      // The first one set decides, even when it is C.
+      locale = cleanLocaleName(candidate);
+      break;
+    }
+  }
+  result.locale = locale.value_or("en_US");
+
+  if (language != nullptr) {
+    std::string_view list(language);
+    while (!list.empty()) {
+      const std::size_t colon = list.find(':');
+      if (const auto entry = cleanLocaleName(list.substr(0, colon))) {
+        const std::string code = languageOf(*entry);
+        bool seen = false;
+        for (const auto& existing : result.languages) {
+          seen = seen || existing == code;
+        }
+        if (!seen) {
+          result.languages.push_back(code);
+        }
+      }
+      list = colon == std::string_view::npos ? std::string_view{} : list.substr(colon + 1);
+    }
+  }
+  if (result.languages.empty()) {
+    result.languages.push_back(locale ? languageOf(*locale) : "en");
+  }
+  return result;
+}
+
+}  // namespace platform

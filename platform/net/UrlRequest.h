@@ -1,0 +1,43 @@
+#pragma once
+// What to fetch: a URL text, request headers in the order they were set, and
+// a time-out. Always a GET without a body; nothing is cached, and no cache
+// headers are sent.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace platform::net {
+
+class UrlRequest {
+ public:
+  static constexpr double kDefaultTimeoutInterval = 60.0;
+
+  explicit UrlRequest(std::string url, double timeoutInterval = kDefaultTimeoutInterval)
+      : url_(std::move(url)), timeoutInterval_(timeoutInterval) {}
+
+  const std::string& url() const { return url_; }
+
+  // Sets a header, replacing one of the same name (names compare without
+  // regard to case). Refuses, returning false, a name that is not an HTTP
+  // token and a value holding CR, LF or NUL: such text would let whoever
+  // controls it add headers or requests of their own.
+  bool setValueForHTTPHeaderField(const std::string& value, const std::string& field);
+  // The value of a header, or an empty string.
+  std::string valueForHTTPHeaderField(const std::string& field) const;
+  const std::vector<std::pair<std::string, std::string>>& allHTTPHeaderFields() const {
+    return headers_;
+  }
+
+  // Seconds the whole transfer, redirects included, may take before it
+  // fails with a time-out. Zero or less means no limit.
+  double timeoutInterval() const { return timeoutInterval_; }
+  void setTimeoutInterval(double seconds) { timeoutInterval_ = seconds; }
+
+ private:
+  std::string url_;
+  std::vector<std::pair<std::string, std::string>> headers_;
+  double timeoutInterval_;
+};
+
+}  // namespace platform::net

@@ -1,0 +1,179 @@
+#include "platform/graphics/Image.h"
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/graphics/ImageHeader.h"
+
+namespace platform::graphics {
+
+namespace {
+
+const char* loaderType(ImageFormat format) {
+  switch (format) {
+    case ImageFormat::png:
+      return "png";
+    case ImageFormat::jpeg:
+      return "jpeg";
+    case ImageFormat::gif:
+      return "gif";
+  }
+  return "";
+}
+
+// Cairo's rounding for premultiplication: exact c * a / 255, rounded.
+std::uint32_t multiply(std::uint32_t c, std::uint32_t a) {
+  const std::uint32_t t = c * a + 0x80;
+  return ((t >> 8) + t) >> 8;
+}
+
+struct SizeCheck {
+  const ImageHeader* header;
+  bool refused = false;
+};
+
+// The decoder reports the size it is about to allocate. The container walk has
+// already vetted it, but a decoder may read a different header than ours (a
+// second frame header, say): asking for a 0 x 0 result makes it fail before it
+// allocates anything, and the flag discards whatever it produced.
+void onSizePrepared(GdkPixbufLoader* loader, gint width, gint height, gpointer data) {
+  auto* check = static_cast<SizeCheck*>(data);
+  if (width <= 0 || height <= 0 || static_cast<std::uint32_t>(width) != check->header->width ||
+      static_cast<std::uint32_t>(height) != check->header->height) {
+    check->refused = true;
+    gdk_pixbuf_loader_set_size(loader, 0, 0);
+  }
+}
+
+struct GObjectUnref {
+  void operator()(gpointer object) const { g_object_unref(object); }
+};
+
+}  // namespace
+
+Image::Image(Passkey, int width, int height, std::vector<std::uint8_t> rgba)
+    : width_(width), height_(height), rgba_(std::move(rgba)) {
+  argb32_.resize(static_cast<std::size_t>(width_) * height_);
+  for (std::size_t i = 0; i < argb32_.size(); ++i) {
+    const std::uint8_t* p = &rgba_[i * 4];
+    const std::uint32_t a = p[3];
+    argb32_[i] = (a << 24) | (multiply(p[0], a) << 16) | (multiply(p[1], a) << 8) | multiply(p[2], a);
+  }
+}
+
+std::shared_ptr<Image> Image::imageWithData(std::span<const std::uint8_t> bytes) {
+  return decode(bytes);
+}
+
+std::shared_ptr<Image> Image::imageWithData(std::string_view bytes) {
+  return decode({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+}
+
+std::shared_ptr<Image> Image::imageWithContentsOfFile(const std::string& path) {
+  std::error_code ec;
+  // Only regular files: a device or FIFO could be read forever.
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    return nullptr;
+  }
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxFileBytes) {
+    return nullptr;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    return nullptr;
+  }
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  // A file that shrank while being read is as good as truncated.
+  if (in.gcount() != static_cast<std::streamsize>(bytes.size())) {
+    return nullptr;
+  }
+  return decode(bytes);
+}
+
+std::shared_ptr<Image> Image::decode(std::span<const std::uint8_t> bytes) {
+  const std::optional<ImageHeader> header = ImageHeader::read(bytes);
+  if (!header) {
+    return nullptr;
+  }
+  GError* error = nullptr;
+  std::unique_ptr<GdkPixbufLoader, GObjectUnref> loader(
+      gdk_pixbuf_loader_new_with_type(loaderType(header->format), &error));
+  if (!loader) {
+    g_clear_error(&error);
+    return nullptr;
+  }
+  SizeCheck check{&*header};
+  g_signal_connect(loader.get(), "size-prepared", G_CALLBACK(onSizePrepared), &check);
+  bool ok = gdk_pixbuf_loader_write(loader.get(), bytes.data(), bytes.size(), &error);
+  g_clear_error(&error);
+  // Closing is required even after a failed write; its own error matters only
+  // when the data went in.
+  ok = gdk_pixbuf_loader_close(loader.get(), &error) && ok;
+  g_clear_error(&error);
+  GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader.get());
+  if (!ok || check.refused || pixbuf == nullptr) {
+    return nullptr;
+  }
+  const int width = gdk_pixbuf_get_width(pixbuf);
+  const int height = gdk_pixbuf_get_height(pixbuf);
+  const int channels = gdk_pixbuf_get_n_channels(pixbuf);
+  const bool alpha = gdk_pixbuf_get_has_alpha(pixbuf);
+  if (static_cast<std::uint32_t>(width) != header->width ||
+      static_cast<std::uint32_t>(height) != header->height ||
+      gdk_pixbuf_get_colorspace(pixbuf) != GDK_COLORSPACE_RGB ||
+      gdk_pixbuf_get_bits_per_sample(pixbuf) != 8 || channels != (alpha ? 4 : 3)) {
+    return nullptr;
+  }
+  const int rowstride = gdk_pixbuf_get_rowstride(pixbuf);
+  const guint8* pixels = gdk_pixbuf_read_pixels(pixbuf);
+  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width) * height * 4);
+  for (int y = 0; y < height; ++y) {
+    const guint8* in = pixels + static_cast<std::ptrdiff_t>(y) * rowstride;
+    std::uint8_t* out = &rgba[static_cast<std::size_t>(y) * width * 4];
+    for (int x = 0; x < width; ++x, in += channels, out += 4) {
+      out[0] = in[0];
+      out[1] = in[1];
+      out[2] = in[2];
+      out[3] = alpha ? in[3] : 0xFF;
+    }
+  }
+  return std::make_shared<Image>(Passkey{}, width, height, std::move(rgba));
+}
+
+Size Image::size() const {
+  return Size{static_cast<double>(width_), static_cast<double>(height_)};
+}
+
+const std::uint8_t* Image::argb32Data() const {
+  return reinterpret_cast<const std::uint8_t*>(argb32_.data());
+}
+
+std::uint32_t Image::argb32PixelAt(int x, int y) const {
+  return argb32_.at(static_cast<std::size_t>(y) * width_ + x);
+}
+
+std::vector<std::uint8_t> Image::pngData() const {
+  // The pixbuf borrows our bytes; it is released before this function returns.
+  std::unique_ptr<GdkPixbuf, GObjectUnref> pixbuf(gdk_pixbuf_new_from_data(
+      rgba_.data(), GDK_COLORSPACE_RGB, TRUE, 8, width_, height_, width_ * 4, nullptr, nullptr));
+  if (!pixbuf) {
+    return {};
+  }
+  gchar* buffer = nullptr;
+  gsize length = 0;
+  GError* error = nullptr;
+  if (!gdk_pixbuf_save_to_buffer(pixbuf.get(), &buffer, &length, "png", &error, nullptr)) {
+    g_clear_error(&error);
+    return {};
+  }
+  std::vector<std::uint8_t> png(reinterpret_cast<const std::uint8_t*>(buffer),
+                                reinterpret_cast<const std::uint8_t*>(buffer) + length);
+  g_free(buffer);
+  return png;
+}
+
+}  // namespace platform::graphics

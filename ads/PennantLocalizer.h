@@ -1,0 +1,78 @@
+#pragma once
+// Translates the ad library's few user-visible texts. The key of every text
+// is its English text, so a lookup that finds nothing still returns usable
+// English. For the preferred language, a strings file is downloaded once from
+// the static-media host and kept in <Documents>/pennant/localization_cache/
+// 20090402/<language>.strings; an empty file there means the server has no
+// translations (it answered 400 or more), so the language is never asked for
+// again. The table is read at the first lookup and then kept for the life of
+// the process: a file that arrives later takes effect at the next start.
+//
+// `sharedLocalizer` is the singleton, created on first use and never
+// destroyed. Other instances (for tests or tools) may be made with their own
+// folder and language.
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ads/PennantURLDownload.h"
+
+namespace pennant {
+
+class PennantLocalizer : public std::enable_shared_from_this<PennantLocalizer> {
+ public:
+  using StringsTable = std::map<std::string, std::string>;
+
+  static PennantLocalizer& sharedLocalizer();
+  static std::shared_ptr<PennantLocalizer> localizerWithDirectoryLanguage(std::string directory,
+                                                                          std::string language);
+
+  // Class-wide values of the singleton.
+  static const std::string& localizationCacheDirectory();
+  // The first entry of "AppleLanguages", else "en".
+  static std::string preferredLanguageFromLanguages(const std::optional<std::vector<std::string>>& languages);
+  // What the table would hold for a file's bytes: its string-to-string
+  // entries when the bytes are a property list whose top level is a
+  // dictionary; an empty table for everything else (empty or unparsable
+  // bytes, another top-level type).
+  static StringsTable stringsTableFromData(std::string_view bytes);
+
+  const std::string& preferredLanguage() const { return language_; }
+  // "AppleLocale" when it is a string (such as en_US), else nullopt.
+  std::optional<std::string> currentLocale() const;
+  std::string stringsPathForLanguage(std::string_view language) const;
+
+  // Starts downloading the preferred language's file unless it exists.
+  void downloadResourcesIfNecessary();
+  void downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& download);
+  void downloadDidFail(const std::shared_ptr<PennantURLDownload>& download);
+
+  void loadStrings();
+  // The translation when there is a non-empty one, else the key itself.
+  std::string localizedStringForKey(const std::string& key);
+
+  PennantLocalizer(const PennantLocalizer&) = delete;
+  PennantLocalizer& operator=(const PennantLocalizer&) = delete;
+
+ private:
+  struct Passkey {};
+
+ public:
+  PennantLocalizer(Passkey, std::string directory, std::string language);
+
+ private:
+  void finish(const std::shared_ptr<PennantURLDownload>& download);
+
+  std::string directory_;
+  std::string language_;
+  std::optional<StringsTable> strings_;
+  // The localizer owns each download until its callback.
+  std::set<std::shared_ptr<PennantURLDownload>> downloads_;
+};
+
+}  // namespace pennant

@@ -1,0 +1,125 @@
+#pragma once
+// One asynchronous HTTP GET with the library's own headers ("USER-AGENT" and,
+// when the device has an identifier, "X-PENNANT-ISU"), reporting to a delegate
+// through one of two callbacks that the caller chooses.
+//
+//   auto download = PennantURLDownload::create();
+//   download->setSuccessSelector(PennantURLDownload::selector(&PennantAd::downloadDidSucceed));
+//   download->setFailureSelector(PennantURLDownload::selector(&PennantAd::downloadDidFail));
+//   download->setDelegate(ad);              // weak: the download never keeps it alive
+//   download->setIdentifier("userImage");   // optional tag
+//   download->loadContentsOfURLAtString(url);
+//
+// Each load ends in exactly one callback, success (read `data()`) or failure
+// (read `error()`), unless `cancel()` or a new load comes first. Failures
+// that happen before a connection exists (codes -1 and -2) are reported
+// before `loadContentsOfURLAtString` returns, so a caller must be ready for a
+// callback before its own bookkeeping is done.
+//
+// Ownership: the caller keeps the download (the ad keeps it in its set of
+// active downloads); while a connection runs, the connection also holds the
+// download. The delegate is not owned: a callback whose delegate has expired
+// (or was cleared by `cancel`) is skipped. The download holds itself alive
+// for the duration of a callback, so the delegate may drop it from inside.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/foundation/Error.h"
+#include "platform/net/UrlConnection.h"
+#include "platform/net/UrlConnectionDelegate.h"
+
+namespace pennant {
+
+class PennantURLDownload : public platform::net::UrlConnectionDelegate,
+                           public std::enable_shared_from_this<PennantURLDownload> {
+ public:
+  using Data = std::shared_ptr<const std::vector<std::uint8_t>>;
+  // A "selector": the operation of the delegate that receives the download.
+  using Selector = std::function<void(const std::shared_ptr<void>& delegate,
+                                      const std::shared_ptr<PennantURLDownload>& download)>;
+
+  static constexpr const char* kErrorDomain = "kPennantURLDownloadErrorDomain";
+  static constexpr int kErrorBadURL = -1;
+  static constexpr int kErrorNoConnection = -2;
+  static constexpr int kErrorHTTPStatus = -3;
+  static constexpr int kErrorConnectionFailed = -4;
+  // A body larger than this fails the download with -4 instead of growing
+  // without bound on the word of a server.
+  static constexpr std::size_t kMaximumBodyLength = 32u * 1024 * 1024;
+
+  static std::shared_ptr<PennantURLDownload> create();
+  ~PennantURLDownload() override;
+
+  // Makes a selector from a member function of the delegate's class.
+  template <class T>
+  static Selector selector(void (T::*method)(const std::shared_ptr<PennantURLDownload>&)) {
+    return [method](const std::shared_ptr<void>& delegate, const std::shared_ptr<PennantURLDownload>& download) {
+      (static_cast<T*>(delegate.get())->*method)(download);
+    };
+  }
+
+  // The user agent of every download, computed once per process from the
+  // device and the locale ("AppleLocale").
+  static const std::string& userAgent();
+  // The user agent's format, with the version's dots already replaced.
+  static std::string userAgentWith(std::string_view model, std::string_view systemName,
+                                   std::string_view systemVersion, std::string_view machine,
+                                   std::string_view locale);
+
+  // Starts a load of the trimmed text; std::nullopt stands for a null text.
+  void loadContentsOfURLAtString(const std::optional<std::string>& urlText);
+  // Stops the load silently, drops the body and the delegate.
+  void cancel();
+
+  const std::optional<std::string>& identifier() const { return identifier_; }
+  void setIdentifier(std::optional<std::string> identifier) { identifier_ = std::move(identifier); }
+  const std::optional<std::string>& targetURL() const { return targetURL_; }
+  void setTargetURL(std::optional<std::string> url) { targetURL_ = std::move(url); }
+  std::shared_ptr<void> delegate() const { return delegate_.lock(); }
+  void setDelegate(std::weak_ptr<void> delegate) { delegate_ = std::move(delegate); }
+  void setSuccessSelector(Selector selector) { successSelector_ = std::move(selector); }
+  void setFailureSelector(Selector selector) { failureSelector_ = std::move(selector); }
+
+  // The body received so far (null after `cancel`); complete in the success
+  // callback.
+  Data data() const { return data_; }
+  const std::optional<platform::Error>& error() const { return error_; }
+  // Overrides the 60-second time-out of later loads (tests use a short one).
+  void setTimeoutInterval(double seconds) { timeoutInterval_ = seconds; }
+
+  // "<PennantURLDownload 0x... identifier:... url:...>"
+  std::string description() const;
+
+  // Connection callbacks.
+  void connectionDidReceiveResponse(platform::net::UrlConnection& connection,
+                                    const platform::net::UrlResponse& response) override;
+  void connectionDidReceiveData(platform::net::UrlConnection& connection, std::string_view bytes) override;
+  void connectionDidFinishLoading(platform::net::UrlConnection& connection) override;
+  void connectionDidFailWithError(platform::net::UrlConnection& connection, const platform::Error& error) override;
+
+ private:
+  PennantURLDownload() = default;
+  bool isCurrent(const platform::net::UrlConnection& connection) const { return activeConnection_.get() == &connection; }
+  void stopConnection();
+  void failWithCode(int code);
+  void notify(const Selector& selector);
+
+  std::optional<std::string> identifier_;
+  std::weak_ptr<void> delegate_;
+  Selector successSelector_;
+  Selector failureSelector_;
+  std::shared_ptr<std::vector<std::uint8_t>> data_;
+  std::shared_ptr<platform::net::UrlConnection> activeConnection_;
+  std::optional<platform::Error> error_;
+  std::optional<std::string> targetURL_;
+  double timeoutInterval_ = 60.0;
+};
+
+}  // namespace pennant

@@ -28,7 +28,20 @@ std::string lowercased(std::string text) {
   return text;
 }
 
+PennantURLDownload::CompletionObserver& completionObserver() {
+  static PennantURLDownload::CompletionObserver observer;
+  return observer;
+}
+
 }  // namespace
+
+void PennantURLDownload::setCompletionObserver(CompletionObserver observer) {
+  completionObserver() = std::move(observer);
+}
+
+void PennantURLDownload::reportCompletion(int statusOrCode) const {
+  if (completionObserver()) completionObserver()(targetURL_.value_or(""), statusOrCode);
+}
 
 std::shared_ptr<PennantURLDownload> PennantURLDownload::create() {
   return std::shared_ptr<PennantURLDownload>(new PennantURLDownload());
@@ -93,6 +106,7 @@ void PennantURLDownload::loadContentsOfURLAtString(const std::optional<std::stri
 
   // 8.
   data_ = std::make_shared<std::vector<std::uint8_t>>();
+  lastStatus_ = 0;
 }
 
 void PennantURLDownload::cancel() {
@@ -114,6 +128,7 @@ void PennantURLDownload::connectionDidReceiveResponse(platform::net::UrlConnecti
   // A new response discards the body of the one before (a redirect). A new
   // buffer, not a cleared one, so a buffer handed out earlier never changes.
   data_ = std::make_shared<std::vector<std::uint8_t>>();
+  lastStatus_ = response.statusCode();
   if (response.statusCode() >= 400) {
     stopConnection();
     failWithCode(kErrorHTTPStatus);
@@ -134,6 +149,7 @@ void PennantURLDownload::connectionDidReceiveData(platform::net::UrlConnection& 
 void PennantURLDownload::connectionDidFinishLoading(platform::net::UrlConnection& connection) {
   if (!isCurrent(connection)) return;
   activeConnection_.reset();
+  reportCompletion(lastStatus_);
   notify(successSelector_);
 }
 
@@ -151,6 +167,7 @@ void PennantURLDownload::stopConnection() {
 
 void PennantURLDownload::failWithCode(int code) {
   error_ = platform::Error{kErrorDomain, code, ""};
+  reportCompletion(code == kErrorHTTPStatus ? lastStatus_ : code);
   notify(failureSelector_);
 }
 

@@ -65,6 +65,12 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
     };
   }
 
+  // Told of every load that ends with a callback: the URL, and the HTTP
+  // status of the last response, or the download's error code when no
+  // response arrived (-1, -2, -4). The app journals these.
+  using CompletionObserver = std::function<void(const std::string& url, int statusOrCode)>;
+  static void setCompletionObserver(CompletionObserver observer);
+
   // The user agent of every download, computed once per process from the
   // device and the locale ("AppleLocale").
   static const std::string& userAgent();
@@ -110,6 +116,7 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   void stopConnection();
   void failWithCode(int code);
   void notify(const Selector& selector);
+  void reportCompletion(int statusOrCode) const;
 
   std::optional<std::string> identifier_;
   std::weak_ptr<void> delegate_;
@@ -120,6 +127,7 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   std::optional<platform::Error> error_;
   std::optional<std::string> targetURL_;
   double timeoutInterval_ = 60.0;
+  int lastStatus_ = 0;
 };
 
 }  // namespace pennant

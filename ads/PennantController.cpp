@@ -1,0 +1,148 @@
+#include "ads/PennantController.h"
+
+#include "ads/PennantSingleAdView.h"
+#include "ads/PennantView.h"
+#include "platform/foundation/RunLoop.h"
+
+namespace pennant {
+
+std::shared_ptr<PennantController> PennantController::create() {
+  return std::make_shared<PennantController>(Passkey{});
+}
+
+PennantController::~PennantController() {
+  letGo(currentlyDisplayedAd_);
+  letGo(loadingAd_);
+}
+
+void PennantController::letGo(std::shared_ptr<PennantAd>& ad) {
+  // An ad that lives on (its pixels) no longer asks the host anything.
+  if (ad) ad->setDelegate({});
+  ad.reset();
+}
+
+std::shared_ptr<PennantAd> PennantController::createAdWithInitiatedAdRequest() {
+  auto ad = PennantAd::initWithAdFormat(0);
+  ad->setDelegate(delegate_);
+  ad->setAdDelegate(weak_from_this());
+  adBeingRequested_ = ad;
+  earlyOutcome_.reset();
+  ad->request();
+  adBeingRequested_.reset();
+  return ad;
+}
+
+void PennantController::startFirstAdRequest() {
+  currentlyDisplayedAd_ = createAdWithInitiatedAdRequest();
+  replayEarlyOutcome(currentlyDisplayedAd_);
+}
+
+void PennantController::requestFreshAd() {
+  // While an image banner is shown nothing is requested at all.
+  if (currentlyDisplayedAd_ && currentlyDisplayedAd_->medium() == 1) return;
+  // A fresh ad still loading is replaced without notice; its outcome will
+  // match neither field.
+  if (loadingAd_) loadingAd_->setDelegate({});
+  loadingAd_ = createAdWithInitiatedAdRequest();
+  replayEarlyOutcome(loadingAd_);
+}
+
+void PennantController::replayEarlyOutcome(const std::shared_ptr<PennantAd>& ad) {
+  if (!earlyOutcome_) return;
+  bool loaded = *earlyOutcome_;
+  earlyOutcome_.reset();
+  auto keep = ad;
+  if (loaded) {
+    adDidLoad(keep);
+  } else {
+    adDidFailToLoad(keep);
+  }
+}
+
+void PennantController::keepAliveUntilTheEventEnds() {
+  // A host that drops the ad view from within its callback must not destroy
+  // the controller while it is still running.
+  platform::RunLoop::current().performSoon([keep = shared_from_this()] {});
+}
+
+void PennantController::adDidLoad(const std::shared_ptr<PennantAd>& ad) {
+  if (ad && ad == adBeingRequested_) {
+    earlyOutcome_ = true;
+    return;
+  }
+  auto view = view_.lock();
+  if (ad && ad == currentlyDisplayedAd_) {
+    // The first ad.
+    keepAliveUntilTheEventEnds();
+    auto protector = shared_from_this();
+    if (auto host = delegate_.lock()) host->didReceiveAd(view);
+    if (view && currentlyDisplayedAd_) {
+      auto banner = createSingleAdViewWithAd(currentlyDisplayedAd_);
+      banner->setTag(1);
+      view->addSubview(banner);
+    }
+    return;
+  }
+  if (!ad || ad != loadingAd_) return;
+
+  // A fresh ad flips in over the old banner; the host is not told.
+  if (view) {
+    std::shared_ptr<platform::ui::View> oldBanner = view->viewWithTag(1);
+    if (oldBanner == view) oldBanner.reset();
+    auto banner = createSingleAdViewWithAd(loadingAd_);
+    banner->setTag(1);
+    auto oldSingle = std::dynamic_pointer_cast<PennantSingleAdView>(oldBanner);
+    if (oldBanner) oldBanner->setTag(0);
+
+    platform::ui::View::beginAnimationsContext("newPennantAd", oldBanner.get());
+    platform::ui::View::setAnimationDuration(0.7);
+    platform::ui::View::setAnimationTransitionForViewCache(2, view, true);
+    platform::ui::View::setAnimationDelegate(weak_from_this());
+    std::weak_ptr<PennantController> weakSelf = weak_from_this();
+    platform::ui::View::setAnimationDidStopSelector(
+        [weakSelf, oldSingle](const std::string& name, bool finished, void*) {
+          if (auto self = weakSelf.lock()) self->newAdAnimationDidStopWithAnimationIDFinishedContext(name, finished, oldSingle);
+        });
+    view->addSubview(banner);
+    if (oldBanner) oldBanner->removeFromSuperview();
+    platform::ui::View::commitAnimations();
+  }
+  letGo(currentlyDisplayedAd_);
+  currentlyDisplayedAd_ = std::move(loadingAd_);
+  loadingAd_.reset();
+}
+
+void PennantController::newAdAnimationDidStopWithAnimationIDFinishedContext(
+    const std::string& /*animationID*/, bool /*finished*/, const std::shared_ptr<PennantSingleAdView>& oldBanner) {
+  // The old banner left the ad view when the flip began; this drops the
+  // reference the animation kept to it.
+  if (oldBanner) oldBanner->removeFromSuperview();
+}
+
+void PennantController::adDidFailToLoad(const std::shared_ptr<PennantAd>& ad) {
+  if (ad && ad == adBeingRequested_) {
+    earlyOutcome_ = false;
+    return;
+  }
+  if (ad && ad == currentlyDisplayedAd_) {
+    keepAliveUntilTheEventEnds();
+    auto protector = shared_from_this();
+    if (auto host = delegate_.lock()) host->didFailToReceiveAd(view_.lock());
+    letGo(currentlyDisplayedAd_);
+    return;
+  }
+  if (ad && ad == loadingAd_) letGo(loadingAd_);
+}
+
+std::shared_ptr<PennantSingleAdView> PennantController::createSingleAdViewWithAd(const std::shared_ptr<PennantAd>& ad) {
+  auto view = view_.lock();
+  auto banner = PennantSingleAdView::create(view ? view->bounds() : platform::graphics::Rect{{0, 0}, {320, 48}});
+  banner->setAd(ad);
+  return banner;
+}
+
+void PennantController::clickDidSucceed(const std::shared_ptr<PennantAd>& /*ad*/) {}
+
+void PennantController::clickDidFail(const std::shared_ptr<PennantAd>& /*ad*/) {}
+
+}  // namespace pennant

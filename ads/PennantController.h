@@ -1,0 +1,76 @@
+#pragma once
+// Behind each ad view: owns the ad that is shown and the ad being loaded,
+// puts a banner view into the ad view for each loaded ad (a fresh ad flips in
+// over the old banner), and tells the host about the first ad only.
+//
+// Ownership: the ad view owns its controller; the controller keeps weak
+// links to the view and to the host delegate, and owns its two ads. Ads
+// report through PennantAdDelegate; an ad that is no longer one of the two
+// fields is ignored.
+//
+// An outcome that an ad reports while its `request()` is still running (a
+// download that cannot even start fails at once) is held back until the ad
+// has been stored in its field, and then handled like any other: the host
+// always hears about its first ad.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ads/PennantAd.h"
+#include "ads/PennantAdDelegate.h"
+#include "ads/PennantDelegate.h"
+
+namespace pennant {
+
+class PennantView;
+class PennantSingleAdView;
+
+class PennantController : public PennantAdDelegate, public std::enable_shared_from_this<PennantController> {
+ public:
+  static std::shared_ptr<PennantController> create();
+  ~PennantController() override;
+
+  std::shared_ptr<PennantView> view() const { return view_.lock(); }
+  void setView(const std::shared_ptr<PennantView>& view) { view_ = view; }
+  std::shared_ptr<PennantDelegate> delegate() const { return delegate_.lock(); }
+  void setDelegate(const std::shared_ptr<PennantDelegate>& delegate) { delegate_ = delegate; }
+
+  void startFirstAdRequest();
+  // Loads a new ad to replace the shown one, unless an image banner is shown.
+  void requestFreshAd();
+
+  const std::shared_ptr<PennantAd>& currentlyDisplayedAd() const { return currentlyDisplayedAd_; }
+  const std::shared_ptr<PennantAd>& loadingAd() const { return loadingAd_; }
+
+  void adDidLoad(const std::shared_ptr<PennantAd>& ad) override;
+  void adDidFailToLoad(const std::shared_ptr<PennantAd>& ad) override;
+  void clickDidSucceed(const std::shared_ptr<PennantAd>& ad) override;
+  void clickDidFail(const std::shared_ptr<PennantAd>& ad) override;
+
+ private:
+  struct Passkey {};
+
+ public:
+  explicit PennantController(Passkey) {}
+
+ private:
+  std::shared_ptr<PennantAd> createAdWithInitiatedAdRequest();
+  std::shared_ptr<PennantSingleAdView> createSingleAdViewWithAd(const std::shared_ptr<PennantAd>& ad);
+  void newAdAnimationDidStopWithAnimationIDFinishedContext(const std::string& animationID, bool finished,
+                                                           const std::shared_ptr<PennantSingleAdView>& oldBanner);
+  void keepAliveUntilTheEventEnds();
+  void replayEarlyOutcome(const std::shared_ptr<PennantAd>& ad);
+  static void letGo(std::shared_ptr<PennantAd>& ad);
+
+  std::weak_ptr<PennantView> view_;
+  std::weak_ptr<PennantDelegate> delegate_;
+  std::shared_ptr<PennantAd> currentlyDisplayedAd_;
+  std::shared_ptr<PennantAd> loadingAd_;
+  // The ad whose request() is running, and what it reported meanwhile
+  // (true: loaded, false: failed).
+  std::shared_ptr<PennantAd> adBeingRequested_;
+  std::optional<bool> earlyOutcome_;
+};
+
+}  // namespace pennant

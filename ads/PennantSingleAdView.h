@@ -1,0 +1,83 @@
+#pragma once
+// The view that shows one loaded ad inside the ad view. An image banner draws
+// the ad's picture; a text ad draws a glossy background in the ad's colour,
+// the advertiser's icon with bevelled rounded corners, and the text, with an
+// "Ads by Pennant" line under short texts. The action icon at the right is not
+// drawn but a layer of its own, so the click feedback can move it without
+// redrawing the banner.
+//
+// The ad controller creates one per loaded ad with the ad view's bounds,
+// calls setAd once, tags it 1 and adds it to the ad view. Ownership: the
+// banner owns its ad; the action icon's layer belongs to the view's layer
+// tree (actionIconLayer_ is only a reference); the banner owns its spinner
+// timers and cancels them when it goes.
+
+#include <memory>
+#include <string>
+
+#include "ads/PennantAd.h"
+#include "platform/foundation/Timer.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/Point.h"
+#include "platform/graphics/Size.h"
+#include "platform/ui/Layer.h"
+#include "platform/ui/View.h"
+
+namespace pennant {
+
+class PennantSingleAdView : public platform::ui::View {
+ public:
+  static std::shared_ptr<PennantSingleAdView> create(platform::graphics::Rect frame);
+  ~PennantSingleAdView() override;
+
+  void initWithFrame(platform::graphics::Rect frame) override;
+
+  const std::shared_ptr<PennantAd>& ad() const { return ad_; }
+  // Takes the ad, removes every sublayer and makes the action icon's layer.
+  // It does not ask for a redraw.
+  void setAd(std::shared_ptr<PennantAd> ad);
+
+  void drawRect(platform::graphics::GraphicsContext& context, platform::graphics::Rect rect) override;
+
+  // The area a bevelled image occupies: one point more each way.
+  static platform::graphics::Size sizeWithBevelsAndRoundedCornersForImage(
+      const std::shared_ptr<platform::graphics::Image>& image);
+  static void drawImageAtPointWithBevelsAndRoundedCornersOfRadius(platform::graphics::GraphicsContext& context,
+                                                                  const std::shared_ptr<platform::graphics::Image>& image,
+                                                                  platform::graphics::Point point, double radius);
+  void drawShineBackgroundWithBaseColor(platform::graphics::GraphicsContext& context,
+                                        platform::graphics::Color baseColor);
+
+  const std::shared_ptr<platform::ui::Layer>& actionIconLayer() const { return actionIconLayer_; }
+
+  // Where a text ad's parts go, in the banner's coordinates.
+  struct TextAdLayout {
+    platform::graphics::Point iconOrigin;
+    double textX = 0;
+    double textRight = 0;
+    platform::graphics::Rect textRect;
+    bool hasAdsByLine = false;
+    std::string adsByText;
+    platform::graphics::Rect adsByRect;
+  };
+  TextAdLayout textAdLayout() const;
+
+ private:
+  void setActionIcon(const std::shared_ptr<platform::graphics::Image>& image);
+  void drawTextAd(platform::graphics::GraphicsContext& context);
+  static std::shared_ptr<platform::graphics::Font> textFont();
+  static std::shared_ptr<platform::graphics::Font> adsByFont();
+  static void cancelTimer(std::shared_ptr<platform::Timer>& timer);
+
+  std::shared_ptr<PennantAd> ad_;
+  std::shared_ptr<platform::ui::Layer> actionIconLayer_;
+  // The click feedback's state.
+  bool touched_ = false;
+  bool animatingForClick_ = false;
+  bool removeSpinnerRequested_ = false;
+  std::shared_ptr<platform::Timer> removeSpinnerTimer_;
+  std::shared_ptr<platform::Timer> addSpinnerTimer_;
+};
+
+}  // namespace pennant

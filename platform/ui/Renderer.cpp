@@ -1,5 +1,7 @@
 #include "platform/ui/Renderer.h"
 
+#include "platform/ui/Colors.h"
+
 #include <pango/pangocairo.h>
 
 #include <cmath>
@@ -70,8 +72,8 @@ void drawContent(GraphicsContext& context, View& view, double now) {
   }
   if (const auto& color = view.backgroundColor(); color && color->alpha > 0) {
     SavedState saved(context);
-    context.setFillColor(*color);
-    context.fillRect(bounds);
+    // The grouped-table colour is a pattern (pinstripes); others fill plainly.
+    Colors::fillBackground(context, *color, bounds);
   }
   {
     SavedState saved(context);

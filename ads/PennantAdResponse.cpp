@@ -3,9 +3,9 @@
 // tracked download reports, and the pixels.
 
 #include "ads/PennantAd.h"
+#include "ads/PennantAdAnswer.h"
 #include "ads/PennantAdServer.h"
 #include "ads/PennantImageCache.h"
-#include "json/JSONDeserializer.h"
 
 namespace pennant {
 
@@ -26,38 +26,23 @@ void PennantAd::loadAdWithData(const PennantURLDownload::Data& data) {
     requestDidFail();
     return;
   }
-  // 2. Anything but a JSON object reads as an object without keys. Values
-  // of another type than text count as absent.
-  auto answer = json::JSONDeserializer::deserializer()->deserializeAsDictionaryError(data, nullptr);
-  auto read = [&answer](std::string_view key) -> std::optional<std::string> {
-    return answer ? answer->stringForKey(key) : std::nullopt;
-  };
-  // 3.
-  text_ = read("text");
-  action_ = read("6");
-  actionImageName_ = read("18");
-  if (!actionImageName_) actionImageName_ = action_;
-  userString_ = read("8");
-  clickUrl_ = read("url");
-  jsonpUrl_ = read("jsonp_url");
-  // 4.
-  std::optional<std::string> imageUrl;
-  if (auto banner = read("banner")) {
-    imageUrl = banner;
-    medium_ = 1;
-  } else if (auto path = read("204")) {
-    imageUrl = PennantAdServer::textAdImageURL(*path);
-    medium_ = 0;
-  }
-  // 5.
-  bool accepted = action_ && actionImageName_ && clickUrl_ && imageUrl && (text_ || medium_ == 1);
-  if (!accepted) {
+  // 2-4.
+  const PennantAdAnswer answer = PennantAdAnswer::answerWithData(data);
+  text_ = answer.text;
+  action_ = answer.action;
+  actionImageName_ = answer.actionImageName;
+  userString_ = answer.userString;
+  clickUrl_ = answer.clickUrl;
+  jsonpUrl_ = answer.jsonpUrl;
+  medium_ = answer.medium;
+  // 5. A rejected answer keeps only the fields read so far.
+  if (!answer.isAccepted()) {
     requestDidFail();
     return;
   }
   // 6-7.
   state_ = 4;
-  addDownloadWithIdentifier(imageUrl, std::string("userImage"));
+  addDownloadWithIdentifier(answer.imageUrl, std::string("userImage"));
   if (state_ != 4) return;  // the picture could not even start: the ad failed
   // 8.
   auto& cache = PennantImageCache::sharedCache();
@@ -67,12 +52,8 @@ void PennantAd::loadAdWithData(const PennantURLDownload::Data& data) {
     addDownloadWithIdentifier(PennantAdServer::actionIconURL(*actionImageName_), std::string("actionIcon"));
   }
   // 9. Only image banners are counted by pixels.
-  if (medium_ == 1) {
-    auto cpm = read("cpm_url");
-    if (cpm && !cpm->empty()) accountingPixelUrl_ = cpm;
-    auto tracking = read("tracking_pixel");
-    if (tracking && !tracking->empty()) trackingPixelUrl_ = tracking;
-  }
+  accountingPixelUrl_ = answer.accountingPixelUrl;
+  trackingPixelUrl_ = answer.trackingPixelUrl;
 }
 
 void PennantAd::downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& finished) {

@@ -1,0 +1,38 @@
+#include "ads/PennantAdAnswer.h"
+
+#include "ads/PennantAdServer.h"
+#include "json/JSONDeserializer.h"
+
+namespace pennant {
+
+PennantAdAnswer PennantAdAnswer::answerWithData(const json::ByteScanner::Data& data) {
+  PennantAdAnswer answer;
+  if (!data || data->empty()) return answer;
+  auto object = json::JSONDeserializer::deserializer()->deserializeAsDictionaryError(data, nullptr);
+  auto read = [&object](std::string_view key) -> std::optional<std::string> {
+    return object ? object->stringForKey(key) : std::nullopt;
+  };
+  answer.text = read("text");
+  answer.action = read("6");
+  answer.actionImageName = read("18");
+  if (!answer.actionImageName) answer.actionImageName = answer.action;
+  answer.userString = read("8");
+  answer.clickUrl = read("url");
+  answer.jsonpUrl = read("jsonp_url");
+  if (auto banner = read("banner")) {
+    answer.imageUrl = banner;
+    answer.medium = 1;
+  } else if (auto path = read("204")) {
+    answer.imageUrl = PennantAdServer::textAdImageURL(*path);
+    answer.medium = 0;
+  }
+  if (answer.medium == 1) {
+    auto cpm = read("cpm_url");
+    if (cpm && !cpm->empty()) answer.accountingPixelUrl = cpm;
+    auto tracking = read("tracking_pixel");
+    if (tracking && !tracking->empty()) answer.trackingPixelUrl = tracking;
+  }
+  return answer;
+}
+
+}  // namespace pennant

@@ -42,8 +42,9 @@ void PennantImageCache::storeImageWithName(const platform::graphics::Image& imag
   if (!path) return;
   auto png = image.pngData();
   if (png.empty()) return;
-  FileManager::writeContentsAtomically(
-      *path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+  // A cache: an image lost in a power cut is simply fetched again.
+  FileManager::writeContentsAtomically(*path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()),
+                                       FileManager::Durability::Cache);
 }
 
 bool PennantImageCache::imageIsInCache(std::string_view name) const {

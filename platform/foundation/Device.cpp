@@ -52,6 +52,11 @@ std::optional<std::string> Device::uniqueIdentifier() const {
   if (overridden_) {
     return override_;
   }
+  // Every download sends the identifier: derive it once, not per request.
+  if (derived_) {
+    return *derived_;
+  }
+  derived_.emplace();
   for (const auto& path : machineIdPaths_) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
@@ -60,10 +65,11 @@ std::optional<std::string> Device::uniqueIdentifier() const {
     std::ostringstream contents;
     contents << file.rdbuf();
     if (auto identifier = identifierFromMachineId(contents.str())) {
-      return identifier;
+      *derived_ = identifier;
+      break;
     }
   }
-  return std::nullopt;
+  return *derived_;
 }
 
 void Device::setUniqueIdentifier(std::optional<std::string> identifier) {
@@ -81,6 +87,7 @@ void Device::resetUniqueIdentifier() {
 void Device::setMachineIdPaths(std::vector<std::string> paths) {
   std::lock_guard lock(mutex_);
   machineIdPaths_ = std::move(paths);
+  derived_.reset();
 }
 
 std::optional<std::string> Device::identifierFromMachineId(std::string_view machineId) {

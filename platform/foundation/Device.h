@@ -58,6 +58,8 @@ class Device {
   bool overridden_ = false;
   std::optional<std::string> override_;
   std::vector<std::string> machineIdPaths_;
+  // The identifier derived from the machine id, once read.
+  mutable std::optional<std::optional<std::string>> derived_;
 };
 
 }  // namespace platform

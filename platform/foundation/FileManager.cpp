@@ -109,7 +109,8 @@ std::optional<std::string> FileManager::contentsAtPath(const std::string& path) 
   return contents;
 }
 
-bool FileManager::writeContentsAtomically(const std::string& path, std::string_view bytes) {
+bool FileManager::writeContentsAtomically(const std::string& path, std::string_view bytes, Durability durability) {
+  const bool durable = durability == Durability::Durable;
   if (path.empty() || path.back() == '/') {
     return false;
   }
@@ -123,9 +124,10 @@ bool FileManager::writeContentsAtomically(const std::string& path, std::string_v
   const mode_t mask = ::umask(0);
   ::umask(mask);
   bool ok = ::fchmod(descriptor, 0666 & ~mask) == 0;
-  ok = ok && writeAll(descriptor, bytes) && ::fsync(descriptor) == 0;
+  ok = ok && writeAll(descriptor, bytes) && (!durable || ::fsync(descriptor) == 0);
   ok = (::close(descriptor) == 0) && ok;
   if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) {
+    if (!durable) return true;
     // Make the rename itself durable.
     const fs::path folder = fs::path(path).parent_path();
     const int directory = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

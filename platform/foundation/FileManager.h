@@ -26,7 +26,13 @@ class FileManager {
   static std::optional<std::string> contentsAtPath(const std::string& path);
   // Replaces the file's content atomically; the folder must exist. The new
   // file gets the usual permissions (0666 less the umask).
-  static bool writeContentsAtomically(const std::string& path, std::string_view bytes);
+  //
+  // Durable writes are flushed to disk before and after the rename, so the
+  // new content survives a power cut; caches that can fetch their content
+  // again skip the flushes (a reader still never sees a half file).
+  enum class Durability { Durable, Cache };
+  static bool writeContentsAtomically(const std::string& path, std::string_view bytes,
+                                      Durability durability = Durability::Durable);
   // Removes a file, or a folder with everything in it. Removing what is not
   // there fails.
   static bool removeItemAtPath(const std::string& path);

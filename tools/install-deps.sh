@@ -16,6 +16,8 @@ packages=(
   libcpp-httplib-dev
   # system sounds
   libsdl2-dev
+  # the desktop window and its test under a virtual display
+  libgtk-3-dev xvfb xauth xdotool
 )
 
 missing=()

@@ -1,0 +1,142 @@
+#include "platform/shell/HeadlessDriver.h"
+
+#include <cstdio>
+
+#include "platform/foundation/Date.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SimulatedClock.h"
+#include "platform/shell/AppLauncher.h"
+#include "platform/shell/ControlPresser.h"
+#include "platform/shell/EventRecorder.h"
+#include "platform/shell/ViewTreeDump.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Renderer.h"
+#include "platform/ui/Screen.h"
+
+namespace platform::shell {
+
+namespace {
+
+using Kind = ScriptCommand::Kind;
+
+std::string lineError(const ScriptCommand& command, const std::string& message) {
+  return "line " + std::to_string(command.line) + ": " + message;
+}
+
+}  // namespace
+
+std::string HeadlessDriver::outputPath(const std::string& name, const char* extension) const {
+  return *options_.out + "/" + name + extension;
+}
+
+int HeadlessDriver::run(ApplicationDelegate& delegate) {
+  auto text = FileManager::contentsAtPath(*options_.script);
+  if (!text) {
+    std::fprintf(stderr, "vorla-button: cannot read the script %s\n", options_.script->c_str());
+    return AppLauncher::kExitUsage;
+  }
+  auto parsed = Script::parse(*text);
+  if (!parsed.error.empty()) {
+    std::fprintf(stderr, "vorla-button: %s: %s\n", options_.script->c_str(), parsed.error.c_str());
+    return AppLauncher::kExitUsage;
+  }
+  if (!FileManager::createDirectoryAtPath(*options_.out)) {
+    std::fprintf(stderr, "vorla-button: cannot create the output folder %s\n", options_.out->c_str());
+    return AppLauncher::kExitFailure;
+  }
+
+  auto& loop = RunLoop::main();
+  loop.makeCurrent();
+  auto clock = std::make_shared<SimulatedClock>(0.0);
+  loop.setClock(clock);
+  Date::setNowSource([clock] { return kWallTimeAtLaunch + clock->now(); });
+
+  auto journal = EventJournal::openAtPath(outputPath("events", ".jsonl"), clock);
+  if (!journal) {
+    std::fprintf(stderr, "vorla-button: cannot write %s\n", outputPath("events", ".jsonl").c_str());
+    return AppLauncher::kExitFailure;
+  }
+  EventJournal::setCurrent(journal);
+  EventRecorder recorder(journal, options_.effectiveUrlOpening());
+  recorder.install();
+
+  delegate.applicationDidFinishLaunching(ui::Application::sharedApplication());
+  recorder.observeNavigation(ui::Window::keyWindow());
+
+  int status = 0;
+  for (const auto& command : parsed.commands) {
+    loop.settle();
+    bool quit = false;
+    if (auto error = execute(command, quit); !error.empty()) {
+      std::fprintf(stderr, "vorla-button: %s: %s\n", options_.script->c_str(), error.c_str());
+      status = AppLauncher::kExitFailure;
+      break;
+    }
+    if (quit) break;
+  }
+  loop.settle();
+  recorder.uninstall();
+  EventJournal::setCurrent(nullptr);
+  return status;
+}
+
+std::string HeadlessDriver::execute(const ScriptCommand& command, bool& quit) {
+  auto& loop = RunLoop::main();
+  auto window = ui::Window::keyWindow();
+  if (!window && command.kind != Kind::Wait && command.kind != Kind::Quit && command.kind != Kind::Rotate) {
+    return lineError(command, "the app shows no window");
+  }
+  const graphics::Point point{command.x, command.y};
+  switch (command.kind) {
+    case Kind::Wait:
+      loop.advanceBy(command.seconds);
+      break;
+    case Kind::Tap:
+      // A tap on nothing that takes touches is not an error: a finger may
+      // land anywhere.
+      if (window->sendTouchAtScreenPoint(ui::TouchPhase::Began, point)) {
+        window->sendTouchAtScreenPoint(ui::TouchPhase::Ended, point);
+      }
+      break;
+    case Kind::Down:
+      window->sendTouchAtScreenPoint(ui::TouchPhase::Began, point);
+      break;
+    case Kind::Move:
+      window->sendTouchAtScreenPoint(ui::TouchPhase::Moved, point);
+      break;
+    case Kind::Up:
+      window->sendTouchAtScreenPoint(ui::TouchPhase::Ended, point);
+      break;
+    case Kind::Cancel:
+      if (auto touch = window->activeTouch()) window->sendTouch(ui::TouchPhase::Cancelled, touch->locationInWindow());
+      break;
+    case Kind::Rotate:
+      ui::Application::sharedApplication().setDeviceOrientation(command.orientation);
+      break;
+    case Kind::Press:
+      if (!ControlPresser::press(window, command.text)) {
+        return lineError(command, "nothing on the screen is titled \"" + command.text + "\"");
+      }
+      break;
+    case Kind::Screenshot: {
+      ui::Renderer renderer(window, ui::Screen::mainScreen().scale());
+      if (!renderer.screenshotPNG(outputPath(command.text, ".png"))) {
+        return lineError(command, "cannot write " + outputPath(command.text, ".png"));
+      }
+      break;
+    }
+    case Kind::Views:
+      if (!FileManager::writeContentsAtomically(outputPath(command.text, ".json"), ViewTreeDump::json(window))) {
+        return lineError(command, "cannot write " + outputPath(command.text, ".json"));
+      }
+      break;
+    case Kind::Quit:
+      quit = true;
+      break;
+  }
+  loop.runPending();
+  return "";
+}
+
+}  // namespace platform::shell

@@ -1,0 +1,157 @@
+#include "platform/shell/LaunchFlags.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "platform/foundation/Url.h"
+#include "platform/location/FixSchedule.h"
+
+namespace platform::shell {
+
+namespace {
+
+bool isToken(const std::string& text, std::size_t maxLength, const char* extra) {
+  return !text.empty() && text.size() <= maxLength && std::all_of(text.begin(), text.end(), [&](unsigned char c) {
+    return std::isalnum(c) || (c != 0 && std::strchr(extra, c) != nullptr);
+  });
+}
+
+std::optional<bool> onOffText(const std::string& text) {
+  if (text == "on" || text == "yes" || text == "true" || text == "1") return true;
+  if (text == "off" || text == "no" || text == "false" || text == "0") return false;
+  return std::nullopt;
+}
+
+std::string hostError(const std::string& value, std::optional<std::string>& target) {
+  auto url = Url::URLWithString(value);
+  if (!url || !url->host() || url->host()->empty() || (url->scheme() != "http" && url->scheme() != "https")) {
+    return "expects an http or https address such as http://127.0.0.1:8420, not \"" + value + "\"";
+  }
+  target = value;
+  return "";
+}
+
+}  // namespace
+
+std::optional<bool> LaunchFlags::onOff(const std::string& text) { return onOffText(text); }
+
+const std::vector<LaunchFlag>& LaunchFlags::all() {
+  static const std::vector<LaunchFlag> table = {
+      {"--home", "VORLA_HOME", "DIR", "the app's home folder (Documents/, Library/Preferences/, tmp/)",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         if (v.empty()) return "expects a folder";
+         o.home = v;
+         return "";
+       }},
+      {"--request-host", "VORLA_REQUEST_HOST", "URL", "the ad server's request host",
+       [](LaunchOptions& o, const std::string& v) { return hostError(v, o.requestHost); }},
+      {"--media-host", "VORLA_MEDIA_HOST", "URL", "the ad server's static-media host",
+       [](LaunchOptions& o, const std::string& v) { return hostError(v, o.mediaHost); }},
+      {"--device-id", "VORLA_DEVICE_ID", "ID", "the device identifier (default: derived from /etc/machine-id)",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         if (!isToken(v, 128, "-_.:")) return "expects letters, digits and - _ . : (at most 128)";
+         o.deviceId = v;
+         o.noDeviceId = false;
+         return "";
+       }},
+      {"--no-device-id", "VORLA_NO_DEVICE_ID", nullptr, "report no device identifier at all",
+       [](LaunchOptions& o, const std::string&) -> std::string {
+         o.noDeviceId = true;
+         o.deviceId.reset();
+         return "";
+       }},
+      {"--language", "VORLA_LANGUAGE", "CODE", "the preferred language (\"AppleLanguages\"), e.g. es",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         if (!isToken(v, 35, "-_")) return "expects a language code such as es or pt-BR";
+         o.language = v;
+         return "";
+       }},
+      {"--locale", "VORLA_LOCALE", "ID", "the locale (\"AppleLocale\"), e.g. es_ES",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         if (!isToken(v, 35, "-_@")) return "expects a locale such as es_ES";
+         o.locale = v;
+         return "";
+       }},
+      {"--location-services", "VORLA_LOCATION_SERVICES", "on|off", "whether location services are on (default off)",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         auto value = onOffText(v);
+         if (!value) return "expects on or off";
+         o.locationServices = value;
+         return "";
+       }},
+      {"--location", "VORLA_LOCATION", "LAT,LON,ACCURACY", "one fixed position the location service reports",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         std::string error;
+         if (!location::FixSchedule::fixedPosition(v, 0, error)) return error;
+         o.location = v;
+         o.locationFile.reset();
+         return "";
+       }},
+      {"--location-file", "VORLA_LOCATION_FILE", "FILE", "a file of timed fixes (DELAY LAT LON ACCURACY [AGE])",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         if (v.empty()) return "expects a file";
+         o.locationFile = v;
+         o.location.reset();
+         return "";
+       }},
+      {"--open-urls", "VORLA_OPEN_URLS", "xdg-open|log",
+       "how URLs handed to the system are opened (default: xdg-open in the window, log headless)",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         if (v == "xdg-open") {
+           o.openUrls = UrlOpening::XdgOpen;
+         } else if (v == "log") {
+           o.openUrls = UrlOpening::Log;
+         } else {
+           return "expects xdg-open or log";
+         }
+         return "";
+       }},
+      {"--audio", "VORLA_AUDIO", "on|off", "play sounds on the audio device (default: on in the window, off headless)",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         auto value = onOffText(v);
+         if (!value) return "expects on or off";
+         o.audio = value;
+         return "";
+       }},
+      {"--scale", "VORLA_SCALE", "1|2", "pixels per point of the window and the screenshots",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         if (v != "1" && v != "2") return "expects 1 or 2";
+         o.scale = v == "2" ? 2 : 1;
+         return "";
+       }},
+      {"--headless", "VORLA_HEADLESS", nullptr, "run without a window, driven by --script, writing into --out",
+       [](LaunchOptions& o, const std::string&) -> std::string {
+         o.headless = true;
+         return "";
+       }},
+      {"--script", "VORLA_SCRIPT", "FILE", "the script a headless run follows",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         if (v.empty()) return "expects a file";
+         o.script = v;
+         return "";
+       }},
+      {"--out", "VORLA_OUT", "DIR", "where events.jsonl, screenshots and view dumps go",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         if (v.empty()) return "expects a folder";
+         o.out = v;
+         return "";
+       }},
+      {"--help", nullptr, nullptr, "show this help",
+       [](LaunchOptions& o, const std::string&) -> std::string {
+         o.help = true;
+         return "";
+       }},
+  };
+  return table;
+}
+
+const LaunchFlag* LaunchFlags::find(const std::string& name) {
+  for (const auto& flag : all()) {
+    if (name == flag.name) return &flag;
+  }
+  if (name == "-h") return find("--help");
+  return nullptr;
+}
+
+}  // namespace platform::shell

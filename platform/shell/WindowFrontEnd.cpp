@@ -1,0 +1,208 @@
+#include "platform/shell/WindowFrontEnd.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/foundation/EventJournal.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/media/SystemSound.h"
+#include "platform/shell/AppLauncher.h"
+#include "platform/shell/EventRecorder.h"
+#include "platform/shell/GLibMainContextSource.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Renderer.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+
+namespace platform::shell {
+
+namespace {
+
+constexpr int kPortrait = 1;
+constexpr int kLandscapeLeft = 3;
+constexpr int kLandscapeRight = 4;
+
+WindowFrontEnd& frontEnd(gpointer self) { return *static_cast<WindowFrontEnd*>(self); }
+
+}  // namespace
+
+int WindowFrontEnd::orientationAfterKey(int current, unsigned keyval) {
+  switch (keyval) {
+    case GDK_KEY_Left:
+      return current == kLandscapeLeft ? kPortrait : kLandscapeLeft;
+    case GDK_KEY_Right:
+      return current == kLandscapeRight ? kPortrait : kLandscapeRight;
+    case GDK_KEY_Up:
+      return kPortrait;
+    default:
+      return current;
+  }
+}
+
+std::string WindowFrontEnd::screenshotPath(const std::string& folder) {
+  for (int n = 1;; ++n) {
+    std::string path = folder + "/vorla-button-" + std::to_string(n) + ".png";
+    if (!FileManager::fileExistsAtPath(path)) return path;
+  }
+}
+
+int WindowFrontEnd::run(ApplicationDelegate& delegate) {
+  if (!gtk_init_check(nullptr, nullptr)) {
+    std::fprintf(stderr, "vorla-button: cannot open a display; run with --headless --script FILE --out DIR\n");
+    return AppLauncher::kExitFailure;
+  }
+  auto source = GLibMainContextSource::create();
+  if (!source) {
+    std::fprintf(stderr, "vorla-button: GLib's main context is in use elsewhere\n");
+    return AppLauncher::kExitFailure;
+  }
+  auto& loop = RunLoop::main();
+  loop.makeCurrent();
+  loop.addSource(source);
+
+  std::shared_ptr<EventJournal> journal;
+  if (options_.out) {
+    if (FileManager::createDirectoryAtPath(*options_.out)) {
+      journal = EventJournal::openAtPath(*options_.out + "/events.jsonl", loop.clock());
+    }
+    if (!journal) {
+      std::fprintf(stderr, "vorla-button: cannot write %s/events.jsonl\n", options_.out->c_str());
+      return AppLauncher::kExitFailure;
+    }
+    EventJournal::setCurrent(journal);
+  }
+  EventRecorder recorder(journal, options_.effectiveUrlOpening());
+  recorder.install();
+  media::SystemSound::setVibrationObserver([this] { startShake(); });
+
+  const int scale = options_.scale;
+  window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  gtk_window_set_title(GTK_WINDOW(window_), "Vorla Button");
+  gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+  area_ = gtk_drawing_area_new();
+  gtk_widget_set_size_request(area_, 320 * scale, 480 * scale);
+  gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON1_MOTION_MASK);
+  gtk_container_add(GTK_CONTAINER(window_), area_);
+  g_signal_connect(area_, "draw", G_CALLBACK(onDraw), this);
+  g_signal_connect(area_, "button-press-event", G_CALLBACK(onButton), this);
+  g_signal_connect(area_, "button-release-event", G_CALLBACK(onButton), this);
+  g_signal_connect(area_, "motion-notify-event", G_CALLBACK(onMotion), this);
+  g_signal_connect(window_, "key-press-event", G_CALLBACK(onKey), this);
+  g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
+
+  delegate.applicationDidFinishLaunching(ui::Application::sharedApplication());
+  recorder.observeNavigation(ui::Window::keyWindow());
+
+  gtk_widget_show_all(window_);
+  redrawTimer_ = g_timeout_add(kRedrawIntervalMs, onRedraw, this);
+  loop.run();
+
+  if (redrawTimer_) g_source_remove(redrawTimer_);
+  if (shakeTimer_) g_source_remove(shakeTimer_);
+  media::SystemSound::setVibrationObserver(nullptr);
+  recorder.uninstall();
+  loop.removeSource(source.get());
+  if (journal) EventJournal::setCurrent(nullptr);
+  return 0;
+}
+
+gboolean WindowFrontEnd::onDraw(GtkWidget*, cairo_t* cairo, gpointer self) {
+  cairo_save(cairo);
+  cairo_scale(cairo, frontEnd(self).options_.scale, frontEnd(self).options_.scale);
+  ui::Renderer::drawScreen(cairo, ui::Window::keyWindow(), RunLoop::main().now());
+  cairo_restore(cairo);
+  return TRUE;
+}
+
+void WindowFrontEnd::touch(int phase, double x, double y) {
+  auto window = ui::Window::keyWindow();
+  if (!window) return;
+  const double scale = options_.scale;
+  window->sendTouchAtScreenPoint(static_cast<ui::TouchPhase>(phase), {x / scale, y / scale});
+  if (area_) gtk_widget_queue_draw(area_);
+}
+
+gboolean WindowFrontEnd::onButton(GtkWidget*, GdkEventButton* event, gpointer self) {
+  auto& me = frontEnd(self);
+  if (event->button != 1) return FALSE;
+  if (event->type == GDK_BUTTON_PRESS) {
+    me.fingerDown_ = true;
+    me.touch(static_cast<int>(ui::TouchPhase::Began), event->x, event->y);
+  } else if (event->type == GDK_BUTTON_RELEASE && me.fingerDown_) {
+    me.fingerDown_ = false;
+    me.touch(static_cast<int>(ui::TouchPhase::Ended), event->x, event->y);
+  }
+  return TRUE;
+}
+
+gboolean WindowFrontEnd::onMotion(GtkWidget*, GdkEventMotion* event, gpointer self) {
+  auto& me = frontEnd(self);
+  if (me.fingerDown_) me.touch(static_cast<int>(ui::TouchPhase::Moved), event->x, event->y);
+  return TRUE;
+}
+
+gboolean WindowFrontEnd::onKey(GtkWidget*, GdkEventKey* event, gpointer self) {
+  auto& me = frontEnd(self);
+  if (event->keyval == GDK_KEY_s || event->keyval == GDK_KEY_S) {
+    me.saveScreenshot();
+    return TRUE;
+  }
+  auto& application = ui::Application::sharedApplication();
+  const int current = application.deviceOrientation() == 0 ? kPortrait : application.deviceOrientation();
+  const int next = orientationAfterKey(current, event->keyval);
+  if (next == current) return FALSE;
+  application.setDeviceOrientation(next);
+  if (me.area_) gtk_widget_queue_draw(me.area_);
+  return TRUE;
+}
+
+void WindowFrontEnd::saveScreenshot() {
+  const char* folder = std::getenv("VORLA_SCREENSHOTS");
+  const std::string path = screenshotPath(folder && *folder ? folder : ".");
+  ui::Renderer renderer(ui::Window::keyWindow(), options_.scale);
+  if (renderer.screenshotPNG(path)) {
+    log("Screenshot saved to " + path);
+  } else {
+    log("Could not save a screenshot to " + path);
+  }
+}
+
+gboolean WindowFrontEnd::onRedraw(gpointer self) {
+  auto& me = frontEnd(self);
+  if (me.area_) gtk_widget_queue_draw(me.area_);
+  return G_SOURCE_CONTINUE;
+}
+
+void WindowFrontEnd::startShake() {
+  if (!window_) return;
+  if (shakeTimer_ == 0) gtk_window_get_position(GTK_WINDOW(window_), &homeX_, &homeY_);
+  shakeTicks_ = static_cast<int>(kShakeSeconds * 1000 / 30);
+  if (shakeTimer_ == 0) shakeTimer_ = g_timeout_add(30, onShake, this);
+}
+
+gboolean WindowFrontEnd::onShake(gpointer self) {
+  auto& me = frontEnd(self);
+  if (!me.window_) {
+    me.shakeTimer_ = 0;
+    return G_SOURCE_REMOVE;
+  }
+  if (--me.shakeTicks_ <= 0) {
+    gtk_window_move(GTK_WINDOW(me.window_), me.homeX_, me.homeY_);
+    me.shakeTimer_ = 0;
+    return G_SOURCE_REMOVE;
+  }
+  const int offset = (me.shakeTicks_ % 2 == 0) ? kShakePixels : -kShakePixels;
+  gtk_window_move(GTK_WINDOW(me.window_), me.homeX_ + offset, me.homeY_);
+  return G_SOURCE_CONTINUE;
+}
+
+void WindowFrontEnd::onDestroy(GtkWidget*, gpointer self) {
+  auto& me = frontEnd(self);
+  me.window_ = nullptr;
+  me.area_ = nullptr;
+  RunLoop::main().stop();
+}
+
+}  // namespace platform::shell

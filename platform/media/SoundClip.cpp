@@ -49,21 +49,21 @@ std::shared_ptr<const SoundClip> SoundClip::loadFromFile(const std::string& path
     return nullptr;
   }
 
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec format{};
   WavBuffer wav;
   Uint32 length = 0;
-  if (SDL_LoadWAV(path.c_str(), &spec, &wav.bytes, &length) == nullptr) {
+  if (SDL_LoadWAV(path.c_str(), &format, &wav.bytes, &length) == nullptr) {
     setReason(whyNot, std::string("not a readable WAV file: ") + SDL_GetError());
     return nullptr;
   }
 
-  const int frameBytes = static_cast<int>(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
-  if (frameBytes <= 0 || spec.freq <= 0) {
+  const int frameBytes = static_cast<int>(SDL_AUDIO_BITSIZE(format.format) / 8) * format.channels;
+  if (frameBytes <= 0 || format.freq <= 0) {
     setReason(whyNot, "WAV file without a usable format: " + path);
     return nullptr;
   }
   const Uint32 frames = length / static_cast<Uint32>(frameBytes);
-  if (static_cast<double>(frames) / spec.freq > kMaxSeconds) {
+  if (static_cast<double>(frames) / format.freq > kMaxSeconds) {
     setReason(whyNot, "sound too long: " + path);
     return nullptr;
   }
@@ -73,7 +73,7 @@ std::shared_ptr<const SoundClip> SoundClip::loadFromFile(const std::string& path
     // One conversion of the whole buffer: unlike a streaming converter it
     // keeps the resampler's tail, so the sound is not cut short.
     SDL_AudioCVT cvt{};
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, kChannels,
+    if (SDL_BuildAudioCVT(&cvt, format.format, format.channels, format.freq, AUDIO_S16SYS, kChannels,
                           kSampleRate) < 0) {
       setReason(whyNot, std::string("cannot convert the sound: ") + SDL_GetError());
       return nullptr;

@@ -78,8 +78,8 @@ bool readAd(const fs::path& file, InventoryAd& ad, std::string* error) {
   return true;
 }
 
-std::optional<PictureSpec::Shape> shapeNamed(std::string_view name) {
-  using Shape = PictureSpec::Shape;
+std::optional<PictureDescription::Shape> shapeNamed(std::string_view name) {
+  using Shape = PictureDescription::Shape;
   if (name == "circle") return Shape::Circle;
   if (name == "square") return Shape::Square;
   if (name == "rounded") return Shape::Rounded;
@@ -104,7 +104,7 @@ std::optional<std::uint32_t> colorFromText(const std::optional<std::string>& tex
   return value;
 }
 
-bool readPicture(const json::Value& item, std::size_t index, PictureSpec& picture, std::string* error) {
+bool readPicture(const json::Value& item, std::size_t index, PictureDescription& picture, std::string* error) {
   const std::string where = "pictures.json, entry " + std::to_string(index) + ": ";
   if (!item.isDictionary()) return *error = where + "must be an object", false;
   auto path = item.stringForKey("path");
@@ -136,14 +136,14 @@ bool readPicture(const json::Value& item, std::size_t index, PictureSpec& pictur
   return true;
 }
 
-bool readPictures(const fs::path& file, std::vector<PictureSpec>& pictures, std::string* error) {
+bool readPictures(const fs::path& file, std::vector<PictureDescription>& pictures, std::string* error) {
   auto root = parseFile(file, error);
   if (!root) return false;
   if (!root->isArray()) return *error = "pictures.json: the top level must be an array", false;
   std::set<std::string> seen;
   std::size_t index = 0;
   for (const json::Value& item : root->elements()) {
-    PictureSpec picture;
+    PictureDescription picture;
     if (!readPicture(item, index++, picture, error)) return false;
     if (!seen.insert(picture.path).second) return *error = "pictures.json: " + picture.path + " is listed twice", false;
     pictures.push_back(std::move(picture));

@@ -3,7 +3,7 @@
 // folder at start:
 //
 //   DIR/ads/*.json      one ad per file: {"ad": {...}, "click": {...}, "live": true}
-//   DIR/pictures.json   an array of pictures to paint (see PictureSpec)
+//   DIR/pictures.json   an array of pictures to paint (see PictureDescription)
 //   DIR/static/...      files served as they are under /static/...
 //
 // A folder that does not follow this layout fails the load with a message
@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "tools/adserver/InventoryAd.h"
-#include "tools/adserver/PictureSpec.h"
+#include "tools/adserver/PictureDescription.h"
 
 namespace pennant::adserver {
 
@@ -34,12 +34,12 @@ class Inventory {
   // The live ads, or only the live ads whose action equals *action.
   std::vector<const InventoryAd*> liveAds(const std::optional<std::string>& action) const;
 
-  const std::vector<PictureSpec>& pictures() const { return pictures_; }
+  const std::vector<PictureDescription>& pictures() const { return pictures_; }
   const std::filesystem::path& staticDirectory() const { return staticDirectory_; }
 
  private:
   std::vector<InventoryAd> ads_;
-  std::vector<PictureSpec> pictures_;
+  std::vector<PictureDescription> pictures_;
   std::filesystem::path staticDirectory_;
 };
 

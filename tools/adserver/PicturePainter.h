@@ -1,8 +1,8 @@
 #pragma once
-// Paints a PictureSpec into PNG bytes with Cairo: the shape in its colour,
+// Paints a PictureDescription into PNG bytes with Cairo: the shape in its colour,
 // with a lighter top half so that it reads as a glossy button, and the label
 // centred over it in bold, shrunk until it fits. The result depends only on
-// the PictureSpec and the installed fonts, so the same inventory gives the same
+// the PictureDescription and the installed fonts, so the same inventory gives the same
 // pictures on every start.
 //
 // Label drawing goes through fontconfig, whose caches live until released.
@@ -16,14 +16,14 @@
 #include <optional>
 #include <string>
 
-#include "tools/adserver/PictureSpec.h"
+#include "tools/adserver/PictureDescription.h"
 
 namespace pennant::adserver {
 
 class PicturePainter {
  public:
   // nullopt when Cairo cannot make the surface or write the PNG.
-  static std::optional<std::string> paintPng(const PictureSpec& spec);
+  static std::optional<std::string> paintPng(const PictureDescription& picture);
   static void releaseFontCaches();
 };
 

@@ -49,13 +49,13 @@ std::string StaticContent::contentTypeForPath(std::string_view path) {
 std::optional<StaticContent> StaticContent::fromInventory(const Inventory& inventory, std::string* error) {
   StaticContent content;
   content.directory_ = inventory.staticDirectory();
-  for (const PictureSpec& spec : inventory.pictures()) {
-    auto png = PicturePainter::paintPng(spec);
+  for (const PictureDescription& picture : inventory.pictures()) {
+    auto png = PicturePainter::paintPng(picture);
     if (!png) {
-      if (error) *error = "cannot paint " + spec.path;
+      if (error) *error = "cannot paint " + picture.path;
       return std::nullopt;
     }
-    content.pictures_.emplace(spec.path, std::move(*png));
+    content.pictures_.emplace(picture.path, std::move(*png));
   }
   return content;
 }

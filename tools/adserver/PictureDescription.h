@@ -9,7 +9,7 @@
 
 namespace pennant::adserver {
 
-struct PictureSpec {
+struct PictureDescription {
   enum class Shape { Circle, Square, Rounded, Diamond, Triangle, Band };
 
   std::string path;           // "/static/...", the URL path it is served at

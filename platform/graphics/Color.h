@@ -14,6 +14,8 @@ struct Color {
     return Color{r, g, b, a};
   }
   static constexpr Color colorWithWhiteAlpha(double white, double a) { return Color{white, white, white, a}; }
+  // An opaque colour from 0-255 components, as drawing code picks them.
+  static constexpr Color rgb(int r, int g, int b) { return Color{r / 255.0, g / 255.0, b / 255.0, 1.0}; }
   static constexpr Color whiteColor() { return Color{1.0, 1.0, 1.0, 1.0}; }
   static constexpr Color blackColor() { return Color{0.0, 0.0, 0.0, 1.0}; }
   static constexpr Color clearColor() { return Color{0.0, 0.0, 0.0, 0.0}; }

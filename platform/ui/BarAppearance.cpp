@@ -19,7 +19,7 @@ using graphics::Rect;
 
 namespace {
 
-constexpr Color rgb(int r, int g, int b) { return {r / 255.0, g / 255.0, b / 255.0, 1}; }
+constexpr auto rgb = Color::rgb;
 
 constexpr double kButtonFontSize = 12;
 constexpr double kIconSide = 20;

@@ -15,7 +15,7 @@ using graphics::Rect;
 
 namespace {
 
-constexpr Color rgb(int r, int g, int b) { return {r / 255.0, g / 255.0, b / 255.0, 1}; }
+constexpr auto rgb = Color::rgb;
 
 constexpr double kRadius = 6;
 constexpr double kLabelFontSize = 16;

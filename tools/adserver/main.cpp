@@ -49,12 +49,13 @@ int main(int argc, char** argv) {
 
   std::string error;
   auto server = AdServer::create(std::move(*parsed.configuration), &error);
+  // Every picture is painted by now (also when the port turned out to be
+  // busy) and this process draws nothing else.
+  pennant::adserver::PicturePainter::releaseFontCaches();
   if (!server) {
     std::fprintf(stderr, "pennant-adserver: %s\n", error.c_str());
     return 1;
   }
-  // Every picture is painted by now and this process draws nothing else.
-  pennant::adserver::PicturePainter::releaseFontCaches();
   server->start();
   std::printf("listening on %s\n", server->baseUrl().c_str());
   std::fflush(stdout);

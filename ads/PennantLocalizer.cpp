@@ -63,6 +63,7 @@ void PennantLocalizer::downloadResourcesIfNecessary() {
   download->setSuccessSelector(PennantURLDownload::selector(&PennantLocalizer::downloadDidSucceed));
   download->setFailureSelector(PennantURLDownload::selector(&PennantLocalizer::downloadDidFail));
   download->setIdentifier(language_);
+  download->setMaximumBodyLength(kMaximumStringsFileBytes);
   downloads_.insert(download);
   download->loadContentsOfURLAtString(escaped ? std::optional(PennantAdServer::localizedStringsURL(*escaped))
                                               : std::nullopt);
@@ -93,7 +94,8 @@ void PennantLocalizer::finish(const std::shared_ptr<PennantURLDownload>& downloa
 
 PennantLocalizer::StringsTable PennantLocalizer::stringsTableFromData(std::string_view bytes) {
   StringsTable table;
-  auto list = platform::PropertyList::propertyListFromData(bytes);
+  const platform::PropertyListLimits limits{kMaximumStringsFileBytes, kMaximumStringsFileValues};
+  auto list = platform::PropertyList::propertyListFromData(bytes, nullptr, limits);
   if (!list) return table;
   const auto* dictionary = list->asDictionary();
   if (!dictionary) return table;
@@ -105,7 +107,7 @@ PennantLocalizer::StringsTable PennantLocalizer::stringsTableFromData(std::strin
 
 void PennantLocalizer::loadStrings() {
   if (strings_) return;
-  auto bytes = FileManager::contentsAtPath(stringsPathForLanguage(language_));
+  auto bytes = FileManager::contentsAtPath(stringsPathForLanguage(language_), kMaximumStringsFileBytes);
   strings_ = bytes ? stringsTableFromData(*bytes) : StringsTable{};
 }
 

@@ -8,10 +8,17 @@
 // again. The table is read at the first lookup and then kept for the life of
 // the process: a file that arrives later takes effect at the next start.
 //
+// A translation table holds a few dozen short texts, so a strings file is
+// bounded by what such a table needs: at most kMaximumStringsFileBytes
+// (larger downloads are stopped and fail like a network error, larger files
+// on disk are not read) and kMaximumStringsFileValues values. Anything
+// beyond either bound reads as no translations at all.
+//
 // `sharedLocalizer` is the singleton, created on first use and never
 // destroyed. Other instances (for tests or tools) may be made with their own
 // folder and language.
 
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <optional>
@@ -28,6 +35,9 @@ class PennantLocalizer : public std::enable_shared_from_this<PennantLocalizer> {
  public:
   using StringsTable = std::map<std::string, std::string>;
 
+  static constexpr std::size_t kMaximumStringsFileBytes = 64 * 1024;
+  static constexpr std::size_t kMaximumStringsFileValues = 4096;
+
   static PennantLocalizer& sharedLocalizer();
   static std::shared_ptr<PennantLocalizer> localizerWithDirectoryLanguage(std::string directory,
                                                                           std::string language);
@@ -37,9 +47,9 @@ class PennantLocalizer : public std::enable_shared_from_this<PennantLocalizer> {
   // The first entry of "AppleLanguages", else "en".
   static std::string preferredLanguageFromLanguages(const std::optional<std::vector<std::string>>& languages);
   // What the table would hold for a file's bytes: its string-to-string
-  // entries when the bytes are a property list whose top level is a
-  // dictionary; an empty table for everything else (empty or unparsable
-  // bytes, another top-level type).
+  // entries when the bytes are a property list within the bounds above
+  // whose top level is a dictionary; an empty table for everything else
+  // (empty, unparsable or oversized bytes, another top-level type).
   static StringsTable stringsTableFromData(std::string_view bytes);
 
   const std::string& preferredLanguage() const { return language_; }

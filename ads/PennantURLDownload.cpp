@@ -138,7 +138,7 @@ void PennantURLDownload::connectionDidReceiveResponse(platform::net::UrlConnecti
 void PennantURLDownload::connectionDidReceiveData(platform::net::UrlConnection& connection, std::string_view bytes) {
   if (!isCurrent(connection)) return;
   if (!data_) data_ = std::make_shared<std::vector<std::uint8_t>>();
-  if (data_->size() + bytes.size() > kMaximumBodyLength) {
+  if (data_->size() + bytes.size() > maximumBodyLength_) {
     stopConnection();
     failWithCode(kErrorConnectionFailed);
     return;

@@ -22,6 +22,7 @@
 // (or was cleared by `cancel`) is skipped. The download holds itself alive
 // for the duration of a callback, so the delegate may drop it from inside.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -51,7 +52,8 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   static constexpr int kErrorHTTPStatus = -3;
   static constexpr int kErrorConnectionFailed = -4;
   // A body larger than this fails the download with -4 instead of growing
-  // without bound on the word of a server.
+  // without bound on the word of a server. Callers that know their answer
+  // is smaller set a lower bound per download (setMaximumBodyLength).
   static constexpr std::size_t kMaximumBodyLength = 32u * 1024 * 1024;
 
   static std::shared_ptr<PennantURLDownload> create();
@@ -99,6 +101,9 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   const std::optional<platform::Error>& error() const { return error_; }
   // Overrides the 60-second time-out of later loads (tests use a short one).
   void setTimeoutInterval(double seconds) { timeoutInterval_ = seconds; }
+  // Lowers the body size at which a load fails with -4 (never above
+  // kMaximumBodyLength).
+  void setMaximumBodyLength(std::size_t bytes) { maximumBodyLength_ = std::min(bytes, kMaximumBodyLength); }
 
   // "<PennantURLDownload 0x... identifier:... url:...>"
   std::string description() const;
@@ -127,6 +132,7 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   std::optional<platform::Error> error_;
   std::optional<std::string> targetURL_;
   double timeoutInterval_ = 60.0;
+  std::size_t maximumBodyLength_ = kMaximumBodyLength;
   int lastStatus_ = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace platform {
@@ -80,12 +81,17 @@ bool FileManager::setModificationDateOfItemAtPath(const std::string& path, const
 }
 
 std::optional<std::string> FileManager::contentsAtPath(const std::string& path) {
+  return contentsAtPath(path, std::numeric_limits<std::size_t>::max());
+}
+
+std::optional<std::string> FileManager::contentsAtPath(const std::string& path, std::size_t maximumLength) {
   const int descriptor = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) {
     return std::nullopt;
   }
   struct stat info{};
-  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+      static_cast<std::uintmax_t>(info.st_size) > maximumLength) {
     ::close(descriptor);
     return std::nullopt;
   }
@@ -102,6 +108,11 @@ std::optional<std::string> FileManager::contentsAtPath(const std::string& path) 
     }
     if (count == 0) {
       break;
+    }
+    // The file may grow while it is read.
+    if (static_cast<std::size_t>(count) > maximumLength - contents.size()) {
+      ::close(descriptor);
+      return std::nullopt;
     }
     contents.append(buffer, static_cast<std::size_t>(count));
   }

@@ -4,6 +4,7 @@
 // folder, are flushed to disk and then renamed over the target, so a reader
 // (or a crash) sees either the old content or the new, never a half file.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,6 +25,9 @@ class FileManager {
   static bool setModificationDateOfItemAtPath(const std::string& path, const Date& date);
   // The whole content of a regular file (bytes in a string), or nullopt.
   static std::optional<std::string> contentsAtPath(const std::string& path);
+  // The same, but nullopt without reading further when the file holds more
+  // than maximumLength bytes: callers with a bound never pay for a huge file.
+  static std::optional<std::string> contentsAtPath(const std::string& path, std::size_t maximumLength);
   // Replaces the file's content atomically; the folder must exist. The new
   // file gets the usual permissions (0666 less the umask).
   //

@@ -24,8 +24,20 @@ struct PlistDeleter {
 };
 using PlistHolder = std::unique_ptr<void, PlistDeleter>;
 
-std::optional<PropertyListValue> fromPlist(plist_t node, int depth) {
-  if (node == nullptr || depth > PropertyList::kMaxDepth) {
+// How many more values a read may still produce.
+struct ObjectBudget {
+  std::size_t remaining;
+  bool take() {
+    if (remaining == 0) {
+      return false;
+    }
+    --remaining;
+    return true;
+  }
+};
+
+std::optional<PropertyListValue> fromPlist(plist_t node, int depth, ObjectBudget& budget) {
+  if (node == nullptr || depth > PropertyList::kMaxDepth || !budget.take()) {
     return std::nullopt;
   }
   switch (plist_get_node_type(node)) {
@@ -74,14 +86,25 @@ std::optional<PropertyListValue> fromPlist(plist_t node, int depth) {
     }
     case PLIST_ARRAY: {
       PropertyListValue::Array array;
-      const std::uint32_t size = plist_array_get_size(node);
-      array.reserve(size);
-      for (std::uint32_t i = 0; i < size; ++i) {
-        auto element = fromPlist(plist_array_get_item(node, i), depth + 1);
-        if (!element) {
-          return std::nullopt;
+      array.reserve(plist_array_get_size(node));
+      plist_array_iter iterator = nullptr;
+      plist_array_new_iter(node, &iterator);
+      bool ok = iterator != nullptr;
+      while (ok) {
+        plist_t item = nullptr;
+        plist_array_next_item(node, iterator, &item);
+        if (item == nullptr) {
+          break;
         }
-        array.push_back(std::move(*element));
+        auto element = fromPlist(item, depth + 1, budget);
+        ok = element.has_value();
+        if (ok) {
+          array.push_back(std::move(*element));
+        }
+      }
+      std::free(iterator);
+      if (!ok) {
+        return std::nullopt;
       }
       return PropertyListValue(std::move(array));
     }
@@ -89,8 +112,8 @@ std::optional<PropertyListValue> fromPlist(plist_t node, int depth) {
       PropertyListValue::Dictionary dictionary;
       plist_dict_iter iterator = nullptr;
       plist_dict_new_iter(node, &iterator);
-      bool ok = true;
-      for (;;) {
+      bool ok = iterator != nullptr;
+      while (ok) {
         char* key = nullptr;
         plist_t value = nullptr;
         plist_dict_next_item(node, iterator, &key, &value);
@@ -99,7 +122,8 @@ std::optional<PropertyListValue> fromPlist(plist_t node, int depth) {
         }
         std::string keyText(key);
         std::free(key);
-        auto element = fromPlist(value, depth + 1);
+        // The key is an object of its own in the binary form; it counts.
+        auto element = budget.take() ? fromPlist(value, depth + 1, budget) : std::nullopt;
         if (!element || !UnicodeText::isValidUTF8(keyText)) {
           ok = false;
           break;
@@ -234,21 +258,50 @@ bool xmlNestingWithinLimit(std::string_view text) {
   return true;
 }
 
+// Counts the values of a parsed tree the way fromPlist does (a dictionary's
+// keys included); false once the budget is spent. The tree is at most
+// kMaxDepth deep, so the recursion is bounded.
+bool withinBudget(const PropertyListValue& value, ObjectBudget& budget) {
+  if (!budget.take()) {
+    return false;
+  }
+  if (const auto* array = value.asArray()) {
+    for (const auto& element : *array) {
+      if (!withinBudget(element, budget)) {
+        return false;
+      }
+    }
+  } else if (const auto* dictionary = value.asDictionary()) {
+    for (const auto& [key, element] : *dictionary) {
+      if (!budget.take() || !withinBudget(element, budget)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<PropertyListValue> PropertyList::propertyListFromData(std::string_view bytes,
                                                                     Format* format) {
-  if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
+  return propertyListFromData(bytes, format, PropertyListLimits{});
+}
+
+std::optional<PropertyListValue> PropertyList::propertyListFromData(std::string_view bytes, Format* format,
+                                                                    const PropertyListLimits& limits) {
+  if (bytes.size() > std::numeric_limits<std::uint32_t>::max() || bytes.size() > limits.maxBytes) {
     return std::nullopt;
   }
+  ObjectBudget budget{limits.maxObjects};
   if (bytes.starts_with("bplist")) {
-    if (!BinaryPlistChecker::isWithinLimits(bytes, kMaxDepth, kMaxObjects)) {
+    if (!BinaryPlistChecker::isWithinLimits(bytes, kMaxDepth, limits.maxObjects)) {
       return std::nullopt;
     }
     plist_t root = nullptr;
     plist_from_bin(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root);
     PlistHolder holder(root);
-    auto value = fromPlist(root, 0);
+    auto value = fromPlist(root, 0, budget);
     if (value && format != nullptr) {
       *format = Format::Binary;
     }
@@ -265,13 +318,16 @@ std::optional<PropertyListValue> PropertyList::propertyListFromData(std::string_
     plist_t root = nullptr;
     plist_from_xml(text->data(), static_cast<std::uint32_t>(text->size()), &root);
     PlistHolder holder(root);
-    auto value = fromPlist(root, 0);
+    auto value = fromPlist(root, 0, budget);
     if (value && format != nullptr) {
       *format = Format::XML;
     }
     return value;
   }
   auto value = StringsFileParser::parse(*text);
+  if (value && !withinBudget(*value, budget)) {
+    return std::nullopt;
+  }
   if (value && format != nullptr) {
     *format = Format::OldStyle;
   }

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <plist/plist.h>
+
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 
 #include "AdsTestSupport.h"
@@ -32,6 +35,10 @@ class PennantLocalizerTest : public ::testing::Test {
                           ++served;
                           if (request.matches[1] == "fr") {
                             response.set_content(kFrenchStrings, "text/plain");
+                          } else if (request.matches[1] == "xx") {
+                            // One byte more than any strings file may hold.
+                            response.set_content(std::string(PennantLocalizer::kMaximumStringsFileBytes + 1, ' '),
+                                                 "text/plain");
                           } else {
                             response.status = 404;
                           }
@@ -137,6 +144,54 @@ TEST_F(PennantLocalizerTest, AnUnreadableFileMeansEnglish) {
   EXPECT_EQ(localizer("it")->localizedStringForKey("Cancel"), "Cancel");
   FileManager::writeContentsAtomically(directory + "/pt.strings", "(\"Cancel\", \"Cancelar\")");
   EXPECT_EQ(localizer("pt")->localizedStringForKey("Cancel"), "Cancel") << "not a dictionary";
+}
+
+// A binary list: a dictionary holding one array of `count` references to a
+// single `true` (libplist's writer shares the equal values).
+std::string sharedTrueArray(std::uint32_t count) {
+  plist_t root = plist_new_dict();
+  plist_t array = plist_new_array();
+  for (std::uint32_t i = 0; i < count; ++i) plist_array_append_item(array, plist_new_bool(1));
+  plist_dict_set_item(root, "a", array);
+  char* bytes = nullptr;
+  std::uint32_t length = 0;
+  plist_to_bin(root, &bytes, &length);
+  std::string out(bytes, length);
+  plist_to_bin_free(bytes);
+  plist_free(root);
+  return out;
+}
+
+TEST_F(PennantLocalizerTest, HostileStringsFilesAreRefusedQuicklyAndMeanEnglish) {
+  // A table as large as a real one could ever be is read.
+  std::string table;
+  for (int i = 0; i < 600; ++i) table += "\"Key " + std::to_string(i) + "\" = \"Texte " + std::to_string(i) + "\";\n";
+  ASSERT_LT(table.size(), PennantLocalizer::kMaximumStringsFileBytes);
+  FileManager::writeContentsAtomically(directory + "/fr.strings", table);
+  EXPECT_EQ(localizer("fr")->localizedStringForKey("Key 599"), "Texte 599");
+
+  // Shared objects under the size bound, a shape over it, and plain text
+  // over it: each read costs next to nothing and gives the keys back.
+  FileManager::writeContentsAtomically(directory + "/de.strings", sharedTrueArray(60000));
+  FileManager::writeContentsAtomically(directory + "/it.strings", sharedTrueArray(300000));
+  FileManager::writeContentsAtomically(directory + "/es.strings", table + table + table + table + table + table +
+                                                                      "\"Cancel\" = \"Cancelar\";\n");
+  for (const char* language : {"de", "it", "es"}) {
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(localizer(language)->localizedStringForKey("Cancel"), "Cancel") << language;
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 0.5) << language;
+  }
+}
+
+TEST_F(PennantLocalizerTest, AnOversizedDownloadIsStoppedAndAskedForAgain) {
+  auto hostile = localizer("xx");
+  hostile->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_EQ(served, 1);
+  EXPECT_FALSE(FileManager::fileExistsAtPath(hostile->stringsPathForLanguage("xx")));
+  hostile->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_EQ(served, 2) << "not a final answer: the next ad request asks again";
 }
 
 TEST(PennantLocalizerTable, ReadsEveryPropertyListForm) {

@@ -2,6 +2,7 @@
 
 #include <plist/plist.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cmath>
 #include <cstdlib>
@@ -251,6 +252,62 @@ TEST(PropertyListTest, ValuesOurTypeCannotHold) {
   plist_t badKey = plist_new_dict();
   plist_dict_set_item(badKey, "\xC3", plist_new_bool(1));
   EXPECT_FALSE(PropertyList::propertyListFromData(binaryFromNode(badKey)));
+}
+
+// The shape that made reading by index quadratic: a dictionary holding one
+// array of `count` references to a single shared `true` object (libplist's
+// writer shares equal values, so this is also what a server would send).
+std::string sharedTrueArray(std::uint32_t count) {
+  plist_t root = plist_new_dict();
+  plist_t array = plist_new_array();
+  for (std::uint32_t i = 0; i < count; ++i) {
+    plist_array_append_item(array, plist_new_bool(1));
+  }
+  plist_dict_set_item(root, "a", array);
+  return binaryFromNode(root);
+}
+
+TEST(PropertyListTest, LongBinaryArraysAreReadInLinearTime) {
+  // About 200 KB; read item by item from the array's head this took tens of
+  // seconds.
+  const std::string bytes = sharedTrueArray(200000);
+  ASSERT_GT(bytes.size(), 200000u);
+  const auto started = std::chrono::steady_clock::now();
+  const auto value = PropertyList::propertyListFromData(bytes);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  ASSERT_TRUE(value);
+  const auto* array = value->objectForKey("a")->asArray();
+  ASSERT_NE(array, nullptr);
+  EXPECT_EQ(array->size(), 200000u);
+  EXPECT_EQ(array->back(), PropertyListValue(true));
+  EXPECT_LT(seconds, 2.0);
+}
+
+TEST(PropertyListTest, CallersLimitSizeAndValuesInEveryForm) {
+  const PropertyListLimits limits{1000, 10};
+  // Nine values (a dictionary, four keys, four texts) pass in each form.
+  const std::string text = "\"a\" = \"1\";\n\"b\" = \"2\";\n\"c\" = \"3\";\n\"d\" = \"4\";\n";
+  const auto parsed = PropertyList::propertyListFromData(text);
+  ASSERT_TRUE(parsed);
+  const std::string xml = *PropertyList::xmlDataFromPropertyList(*parsed);
+  plist_t node = nullptr;
+  plist_from_xml(xml.data(), static_cast<std::uint32_t>(xml.size()), &node);
+  const std::string binary = binaryFromNode(node);
+  for (const std::string& form : {text, xml, binary}) {
+    EXPECT_EQ(PropertyList::propertyListFromData(form, nullptr, limits), parsed) << form;
+  }
+  // A fifth entry is one key and one value too many.
+  const std::string longer = text + "\"e\" = \"5\";\n";
+  const std::string longerXml = *PropertyList::xmlDataFromPropertyList(*PropertyList::propertyListFromData(longer));
+  node = nullptr;
+  plist_from_xml(longerXml.data(), static_cast<std::uint32_t>(longerXml.size()), &node);
+  for (const std::string& form : {longer, longerXml, binaryFromNode(node)}) {
+    EXPECT_FALSE(PropertyList::propertyListFromData(form, nullptr, limits)) << form;
+  }
+  // Size is checked before anything is read.
+  EXPECT_FALSE(PropertyList::propertyListFromData(xml, nullptr, PropertyListLimits{xml.size() - 1, 10}));
+  // The shared-object shape expands past the budget and is refused at once.
+  EXPECT_FALSE(PropertyList::propertyListFromData(sharedTrueArray(20000), nullptr, PropertyListLimits{1 << 20, 4096}));
 }
 
 TEST(BinaryPlistCheckerTest, RefusesBrokenStructure) {

@@ -12,6 +12,13 @@ namespace pennant {
 
 using platform::FileManager;
 
+namespace {
+
+constexpr int kHTTPNotFound = 404;
+constexpr int kHTTPGone = 410;
+
+}  // namespace
+
 const std::string& PennantLocalizer::localizationCacheDirectory() {
   static const std::string directory = [] {
     std::string path = platform::AppPaths::documentsDirectory() + "/pennant/localization_cache/" + kPennantVersion;
@@ -79,9 +86,12 @@ void PennantLocalizer::downloadDidSucceed(const std::shared_ptr<PennantURLDownlo
 }
 
 void PennantLocalizer::downloadDidFail(const std::shared_ptr<PennantURLDownload>& download) {
-  // Only the server's own "no" is final; a network failure tries again with
-  // the next ad request.
-  if (download->error() && download->error()->code == PennantURLDownload::kErrorHTTPStatus) {
+  // Only the server's word that there is no such file is final: a server
+  // error or a network failure writes nothing, so the next ad request (or
+  // the next launch) asks again.
+  const bool noSuchFile = download->error() && download->error()->code == PennantURLDownload::kErrorHTTPStatus &&
+                          (download->httpStatusCode() == kHTTPNotFound || download->httpStatusCode() == kHTTPGone);
+  if (noSuchFile) {
     FileManager::writeContentsAtomically(stringsPathForLanguage(download->identifier().value_or(language_)), "");
   }
   finish(download);

@@ -4,8 +4,8 @@
 // English. For the preferred language, a strings file is downloaded once from
 // the static-media host and kept in <Documents>/pennant/localization_cache/
 // 20090402/<language>.strings; an empty file there means the server has no
-// translations (it answered 400 or more), so the language is never asked for
-// again. The table is read at the first lookup and then kept for the life of
+// translations (it answered 404 or 410), so the language is never asked for
+// again. Any other failure, a server error included, stores nothing. The table is read at the first lookup and then kept for the life of
 // the process: a file that arrives later takes effect at the next start.
 //
 // A translation table holds a few dozen short texts, so a strings file is

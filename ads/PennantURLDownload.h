@@ -99,6 +99,10 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   // callback.
   Data data() const { return data_; }
   const std::optional<platform::Error>& error() const { return error_; }
+  // The HTTP status of the last response of the last load (after
+  // redirects, the final one); 0 when no response arrived. With error -3 it
+  // tells a missing resource (404, 410) from a server in trouble (5xx).
+  int httpStatusCode() const { return lastStatus_; }
   // Overrides the 60-second time-out of later loads (tests use a short one).
   void setTimeoutInterval(double seconds) { timeoutInterval_ = seconds; }
   // Lowers the body size at which a load fails with -4 (never above

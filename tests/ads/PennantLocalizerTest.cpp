@@ -35,6 +35,10 @@ class PennantLocalizerTest : public ::testing::Test {
                           ++served;
                           if (request.matches[1] == "fr") {
                             response.set_content(kFrenchStrings, "text/plain");
+                          } else if (request.matches[1] == "gone") {
+                            response.status = 410;
+                          } else if (request.matches[1] == "busy") {
+                            response.status = 503;
                           } else if (request.matches[1] == "xx") {
                             // One byte more than any strings file may hold.
                             response.set_content(std::string(PennantLocalizer::kMaximumStringsFileBytes + 1, ' '),
@@ -104,6 +108,22 @@ TEST_F(PennantLocalizerTest, AServerRefusalLeavesAnEmptyFileAndEndsTheAsking) {
   settle();
   EXPECT_EQ(served, 1);
   EXPECT_EQ(german->localizedStringForKey("Cancel"), "Cancel");
+}
+
+TEST_F(PennantLocalizerTest, OnlyAMissingFileIsFinalAServerErrorIsAskedAgain) {
+  auto gone = localizer("gone");
+  gone->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_EQ(FileManager::contentsAtPath(gone->stringsPathForLanguage("gone")), "");
+
+  auto busy = localizer("busy");
+  busy->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_FALSE(FileManager::fileExistsAtPath(busy->stringsPathForLanguage("busy")));
+  busy->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_EQ(served, 3) << "a 503 is no answer: the next ad request asks again";
+  EXPECT_FALSE(FileManager::fileExistsAtPath(busy->stringsPathForLanguage("busy")));
 }
 
 TEST_F(PennantLocalizerTest, ANetworkFailureLeavesNoFileSoTheNextRequestTriesAgain) {

@@ -20,9 +20,11 @@ PennantAdAnswer PennantAdAnswer::answerWithData(const json::ByteScanner::Data& d
   answer.clickUrl = read("url");
   answer.jsonpUrl = read("jsonp_url");
   if (auto banner = read("banner")) {
+    answer.hasImage = true;
     answer.imageUrl = banner;
     answer.medium = 1;
   } else if (auto path = read("204")) {
+    answer.hasImage = true;
     answer.imageUrl = PennantAdServer::textAdImageURL(*path);
     answer.medium = 0;
   }

@@ -20,8 +20,13 @@ struct PennantAdAnswer {
   std::optional<std::string> userString;       // "8"
   std::optional<std::string> clickUrl;         // "url"
   std::optional<std::string> jsonpUrl;         // "jsonp_url"
-  // "banner" (an image banner, medium 1), else the static-media host
-  // followed by "204" (a text ad, medium 0), else none.
+  // Whether the answer names a picture: "banner" (an image banner, medium
+  // 1), else "204" (a text ad, medium 0).
+  bool hasImage = false;
+  // The picture's URL: "banner" as it is, else the static-media host
+  // followed by "204". nullopt when there is no picture, and when "204" is
+  // not a path on that host: the ad is accepted and its picture download
+  // fails for want of a URL.
   std::optional<std::string> imageUrl;
   int medium = 0;
   // Image banners only, and never the empty string.
@@ -34,7 +39,7 @@ struct PennantAdAnswer {
   // An action, its icon, a click URL and a picture, and a text unless the
   // ad is an image banner.
   bool isAccepted() const {
-    return action && actionImageName && clickUrl && imageUrl && (text || medium == 1);
+    return action && actionImageName && clickUrl && hasImage && (text || medium == 1);
   }
 };
 

@@ -218,6 +218,31 @@ TEST_F(PennantAdTest, ImagesThatAreNotPicturesFailTheAd) {
   EXPECT_EQ(server.countOf("/ad_source.php"), 1u) << "a bad icon fails the ad before it is requested";
 }
 
+TEST_F(PennantAdTest, AServerPathNeverLeavesTheMediaHost) {
+  host->embedded = false;
+  testing::LoopbackServer other;
+  other.server().Get(R"(/.*)", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content(testing::pngBytes(30, 30), "image/png");
+  });
+  const std::string port = std::to_string(std::stoi(other.url("").substr(other.url("").rfind(':') + 1)));
+  for (const std::string& path : {"@127.0.0.1:" + port + "/x.png", ":" + port + "/x.png", std::string("static/x.png")}) {
+    controller->events.clear();
+    server.setAnswer(R"({"text":"t","6":"url","url":"u","204":")" + path + R"("})");
+    auto ad = makeAd();
+    load(ad);
+    EXPECT_EQ(controller->events, std::vector<std::string>{"fail"}) << path;
+    EXPECT_EQ(ad->medium(), 0) << "accepted as a text ad; only its picture failed";
+  }
+  EXPECT_TRUE(other.requests().empty()) << "no request went to another host or port";
+
+  // An icon name from the server stays one path component on the host.
+  controller->events.clear();
+  server.setAnswer(R"({"text":"t","6":"url","18":"../../other?x#y","url":"u","204":"/static/ads/a.png"})");
+  load(makeAd());
+  EXPECT_EQ(controller->events, std::vector<std::string>{"load"});
+  EXPECT_EQ(server.countOf("/static/iphone/img/../../other?x#y.png"), 1u);
+}
+
 TEST_F(PennantAdTest, AServerErrorOrNoServerFailsTheAd) {
   host->embedded = false;
   server.setAnswer("{\"error\":true}", 500);

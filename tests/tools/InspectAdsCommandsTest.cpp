@@ -71,6 +71,13 @@ TEST_F(InspectAds, AdShowsAcceptanceFieldsAndDownloads) {
             std::string::npos)
       << banner.out;
 
+  // A path that would leave the media host: accepted, but its picture has
+  // no URL, so that download fails.
+  auto hostile = this->run("ad --media-host http://media.test -",
+                           R"({"text":"t","6":"url","url":"u","204":"@127.0.0.1:9/x.png"})");
+  EXPECT_EQ(hostile.status, 0);
+  EXPECT_NE(hostile.out.find("{\"identifier\":\"userImage\",\"url\":null}"), std::string::npos) << hostile.out;
+
   auto rejected = this->run("ad -", R"({"6":"url","url":"u"})");
   EXPECT_EQ(rejected.status, 1);
   EXPECT_NE(rejected.out.find("\"accepted\":false,\"downloads\":[]"), std::string::npos);

@@ -88,8 +88,10 @@ void PennantURLDownload::loadContentsOfURLAtString(const std::optional<std::stri
   // 3-5. A plain GET with the library's headers.
   platform::net::UrlRequest request(*targetURL_, timeoutInterval_);
   request.setValueForHTTPHeaderField(userAgent(), "USER-AGENT");
+  // The device identifier is meant for the host the library chose, never
+  // for whatever host a redirect names.
   if (auto isu = platform::Device::currentDevice().uniqueIdentifier()) {
-    request.setValueForHTTPHeaderField(*isu, "X-PENNANT-ISU");
+    request.setValueForOriginBoundHTTPHeaderField(*isu, "X-PENNANT-ISU");
   }
 
   // 6. An earlier load of this download ends silently.

@@ -1,7 +1,9 @@
 #pragma once
 // One asynchronous HTTP GET with the library's own headers ("USER-AGENT" and,
 // when the device has an identifier, "X-PENNANT-ISU"), reporting to a delegate
-// through one of two callbacks that the caller chooses.
+// through one of two callbacks that the caller chooses. The identifier goes
+// only to the origin (scheme, host, port) of the URL loaded: a redirect to
+// another origin is followed without it.
 //
 //   auto download = PennantURLDownload::create();
 //   download->setSuccessSelector(PennantURLDownload::selector(&PennantAd::downloadDidSucceed));

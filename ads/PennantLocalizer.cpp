@@ -4,6 +4,7 @@
 #include "ads/PennantVersion.h"
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/LanguageCode.h"
 #include "platform/foundation/PercentEscapes.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
@@ -30,7 +31,11 @@ const std::string& PennantLocalizer::localizationCacheDirectory() {
 
 std::string PennantLocalizer::preferredLanguageFromLanguages(
     const std::optional<std::vector<std::string>>& languages) {
-  if (languages && !languages->empty()) return languages->front();
+  // The code names a file and a request path: one that is not a language
+  // code is passed over (and logged), and the next one counts.
+  for (const auto& language : languages.value_or(std::vector<std::string>{})) {
+    if (auto valid = platform::LanguageCode::validated(language, "AppleLanguages")) return *valid;
+  }
   return "en";
 }
 
@@ -51,7 +56,8 @@ PennantLocalizer::PennantLocalizer(Passkey, std::string directory, std::string l
     : directory_(std::move(directory)), language_(std::move(language)) {}
 
 std::optional<std::string> PennantLocalizer::currentLocale() const {
-  return platform::UserDefaults::standardUserDefaults().stringForKey("AppleLocale");
+  auto locale = platform::UserDefaults::standardUserDefaults().stringForKey("AppleLocale");
+  return locale ? platform::LanguageCode::validated(*locale, "AppleLocale") : std::nullopt;
 }
 
 std::string PennantLocalizer::stringsPathForLanguage(std::string_view language) const {
@@ -59,6 +65,10 @@ std::string PennantLocalizer::stringsPathForLanguage(std::string_view language) 
 }
 
 void PennantLocalizer::downloadResourcesIfNecessary() {
+  // Only the shared localizer's language is checked when read; one given
+  // to another instance is checked here, before it names a file.
+  if (!platform::LanguageCode::isValid(language_)) return;
+
   // 1. Translations (or the server's "none") are already on disk.
   if (FileManager::fileExistsAtPath(stringsPathForLanguage(language_))) return;
 

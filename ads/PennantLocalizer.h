@@ -44,7 +44,9 @@ class PennantLocalizer : public std::enable_shared_from_this<PennantLocalizer> {
 
   // Class-wide values of the singleton.
   static const std::string& localizationCacheDirectory();
-  // The first entry of "AppleLanguages", else "en".
+  // The first entry of "AppleLanguages" that is a valid language code
+  // (platform::LanguageCode; the others are logged and passed over), else
+  // "en".
   static std::string preferredLanguageFromLanguages(const std::optional<std::vector<std::string>>& languages);
   // What the table would hold for a file's bytes: its string-to-string
   // entries when the bytes are a property list within the bounds above
@@ -53,7 +55,8 @@ class PennantLocalizer : public std::enable_shared_from_this<PennantLocalizer> {
   static StringsTable stringsTableFromData(std::string_view bytes);
 
   const std::string& preferredLanguage() const { return language_; }
-  // "AppleLocale" when it is a string (such as en_US), else nullopt.
+  // "AppleLocale" when it is a string that is a valid locale identifier
+  // (such as en_US), else nullopt; an invalid one is logged.
   std::optional<std::string> currentLocale() const;
   std::string stringsPathForLanguage(std::string_view language) const;
 

@@ -7,6 +7,7 @@
 
 #include "ads/PennantVersion.h"
 #include "platform/foundation/Device.h"
+#include "platform/foundation/LanguageCode.h"
 #include "platform/foundation/Url.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/net/UrlRequest.h"
@@ -68,8 +69,11 @@ const std::string& PennantURLDownload::userAgent() {
     struct utsname names {};
     std::string machine = uname(&names) == 0 ? names.machine : device.machine();
     // "AppleLocale" is always registered from the environment; should it be
-    // missing all the same, the field says so instead of guessing a locale.
-    auto locale = platform::UserDefaults::standardUserDefaults().stringForKey("AppleLocale");
+    // missing or not a locale identifier (a stored preference may hold
+    // anything, even a line break that would end the header), the field says
+    // so instead of guessing a locale.
+    auto stored = platform::UserDefaults::standardUserDefaults().stringForKey("AppleLocale");
+    auto locale = stored ? platform::LanguageCode::validated(*stored, "AppleLocale") : std::nullopt;
     return userAgentWith(device.model(), device.systemName(), device.systemVersion(), machine,
                          locale.value_or("unknown"));
   }();

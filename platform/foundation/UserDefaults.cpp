@@ -7,6 +7,8 @@
 
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/LanguageCode.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 
 namespace platform {
@@ -15,21 +17,25 @@ namespace {
 
 // "es_ES.UTF-8@euro" -> "es_ES"; nullopt for C, POSIX and anything that is
 // not letters with at most one underscore (the locale ends up in the user
-// agent header, so nothing odd may pass).
-std::optional<std::string> cleanLocaleName(std::string_view name) {
-  name = name.substr(0, name.find_first_of(".@"));
+// agent header, so nothing odd may pass). A value that is neither a locale
+// nor C or POSIX is logged as ignored.
+std::optional<std::string> cleanLocaleName(std::string_view value, const char* source) {
+  const std::string_view name = value.substr(0, value.find_first_of(".@"));
   if (name.empty() || name == "C" || name == "POSIX") {
     return std::nullopt;
   }
   int underscores = 0;
+  bool letters = true;
   for (const char c : name) {
     if (c == '_') {
       ++underscores;
-    } else if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) {
-      return std::nullopt;
+    } else {
+      letters = letters && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
     }
   }
-  if (underscores > 1 || name.front() == '_' || name.back() == '_') {
+  if (!letters || underscores > 1 || name.front() == '_' || name.back() == '_' ||
+      !LanguageCode::isValid(name)) {
+    LanguageCode::logIgnored(value, source);
     return std::nullopt;
   }
   return std::string(name);
@@ -243,10 +249,10 @@ UserDefaults::LocaleDefaults UserDefaults::localeDefaultsFromEnvironment(const c
                                                                          const char* lang) {
   LocaleDefaults result;
   std::optional<std::string> locale;
-  for (const char* candidate : {lcAll, lang}) {
+  for (const auto& [candidate, source] : {std::pair{lcAll, "LC_ALL"}, std::pair{lang, "LANG"}}) {
     if (candidate != nullptr && candidate[0] != '\0') {
       // The first one set decides, even when it is C.
-      locale = cleanLocaleName(candidate);
+      locale = cleanLocaleName(candidate, source);
       break;
     }
   }
@@ -256,7 +262,7 @@ UserDefaults::LocaleDefaults UserDefaults::localeDefaultsFromEnvironment(const c
     std::string_view list(language);
     while (!list.empty()) {
       const std::size_t colon = list.find(':');
-      if (const auto entry = cleanLocaleName(list.substr(0, colon))) {
+      if (const auto entry = cleanLocaleName(list.substr(0, colon), "LANGUAGE")) {
         const std::string code = languageOf(*entry);
         bool seen = false;
         for (const auto& existing : result.languages) {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/foundation/LanguageCode.h"
 #include "platform/foundation/Url.h"
 #include "platform/location/FixSchedule.h"
 
@@ -63,13 +64,13 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
        }},
       {"--language", "VORLA_LANGUAGE", "CODE", "the preferred language (\"AppleLanguages\"), e.g. es",
        [](LaunchOptions& o, const std::string& v) -> std::string {
-         if (!isToken(v, 35, "-_")) return "expects a language code such as es or pt-BR";
+         if (!LanguageCode::isValid(v)) return "expects a language code such as es or pt-BR";
          o.language = v;
          return "";
        }},
       {"--locale", "VORLA_LOCALE", "ID", "the locale (\"AppleLocale\"), e.g. es_ES",
        [](LaunchOptions& o, const std::string& v) -> std::string {
-         if (!isToken(v, 35, "-_@")) return "expects a locale such as es_ES";
+         if (!LanguageCode::isValid(v)) return "expects a locale such as es_ES";
          o.locale = v;
          return "";
        }},

@@ -126,6 +126,12 @@ TEST_F(EventJournalTest, LogWritesToStderrAndToTheCurrentJournal) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Pennant: Did receive ad\n");
   EXPECT_EQ(lines(), std::vector<std::string>{
                          R"({"t":12.25,"type":"log","text":"Pennant: Did receive ad"})"});
+
+  // Text from outside cannot end the line and forge another.
+  ::testing::internal::CaptureStderr();
+  platform::log("Ignoring \"en_US\r\nPennant: Did receive ad\"");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Ignoring \"en_US\\x0D\\x0APennant: Did receive ad\"\n");
+  EXPECT_EQ(lines().size(), 2u);
 }
 
 TEST_F(EventJournalTest, RecordedLinesSurviveACrash) {

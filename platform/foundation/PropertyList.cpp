@@ -258,6 +258,18 @@ bool xmlNestingWithinLimit(std::string_view text) {
   return true;
 }
 
+std::optional<std::string> xmlOf(plist_t root) {
+  char* xml = nullptr;
+  std::uint32_t length = 0;
+  plist_to_xml(root, &xml, &length);
+  if (xml == nullptr) {
+    return std::nullopt;
+  }
+  std::string out(xml, length);
+  plist_to_xml_free(xml);
+  return out;
+}
+
 // Counts the values of a parsed tree the way fromPlist does (a dictionary's
 // keys included); false once the budget is spent. The tree is at most
 // kMaxDepth deep, so the recursion is bounded.
@@ -339,15 +351,22 @@ std::optional<std::string> PropertyList::xmlDataFromPropertyList(const PropertyL
   if (!root) {
     return std::nullopt;
   }
-  char* xml = nullptr;
-  std::uint32_t length = 0;
-  plist_to_xml(root.get(), &xml, &length);
-  if (xml == nullptr) {
-    return std::nullopt;
+  return xmlOf(root.get());
+}
+
+std::optional<std::string> PropertyList::xmlDataFromDictionarySkippingUnwritable(const PropertyListValue::Dictionary& dictionary,
+                                                                  std::vector<std::string>& skippedKeys) {
+  PlistHolder root(plist_new_dict());
+  for (const auto& [key, element] : dictionary) {
+    const bool writableKey = key.find('\0') == std::string::npos && UnicodeText::isValidUTF8(key);
+    plist_t child = writableKey ? toPlist(element, 1) : nullptr;
+    if (child == nullptr) {
+      skippedKeys.push_back(key);
+      continue;
+    }
+    plist_dict_set_item(root.get(), key.c_str(), child);
   }
-  std::string out(xml, length);
-  plist_to_xml_free(xml);
-  return out;
+  return xmlOf(root.get());
 }
 
 }  // namespace platform

@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/foundation/PropertyListValue.h"
 
@@ -52,6 +53,12 @@ class PropertyList {
   // kMaxDepth, a string that is not UTF-8, or a date outside the years
   // 1933-2069 that the XML writer can express.
   static std::optional<std::string> xmlDataFromPropertyList(const PropertyListValue& value);
+  // The XML form of a dictionary with every entry that can be written; the
+  // keys of the others (for the reasons above, or a key that is not UTF-8
+  // or holds a NUL) are added to `skippedKeys`. nullopt only when libplist
+  // fails to write at all.
+  static std::optional<std::string> xmlDataFromDictionarySkippingUnwritable(const PropertyListValue::Dictionary& dictionary,
+                                                             std::vector<std::string>& skippedKeys);
 };
 
 }  // namespace platform

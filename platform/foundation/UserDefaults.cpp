@@ -66,17 +66,34 @@ UserDefaults::UserDefaults(std::string filePath) : filePath_(std::move(filePath)
   registered_.insert_or_assign("AppleLanguages", PropertyListValue::stringArray(locale.languages));
   registered_.insert_or_assign("AppleLocale", PropertyListValue(locale.locale));
 
-  const auto contents = FileManager::contentsAtPath(filePath_);
-  if (!contents) {
+  if (!FileManager::fileExistsAtPath(filePath_)) {
     return;
   }
-  const auto value = PropertyList::propertyListFromData(*contents);
+  const auto contents = FileManager::contentsAtPath(filePath_);
+  const auto value = contents ? PropertyList::propertyListFromData(*contents) : std::nullopt;
   if (value && value->asDictionary() != nullptr) {
     stored_ = *value->asDictionary();
     return;
   }
+  // Also a file that is there but cannot be read: the next write would
+  // replace it.
+  setAsideUnreadableFile();
+}
+
+void UserDefaults::setAsideUnreadableFile() {
+  std::string aside = filePath_ + ".unreadable";
+  for (int n = 2; FileManager::fileExistsAtPath(aside); ++n) {
+    aside = filePath_ + ".unreadable-" + std::to_string(n);
+  }
   std::error_code error;
-  std::filesystem::rename(filePath_, filePath_ + ".unreadable", error);
+  std::filesystem::rename(filePath_, aside, error);
+  if (error) {
+    log("The preferences file " + filePath_ + " cannot be read and cannot be set aside (" + error.message() +
+        "); the preferences start empty");
+  } else {
+    log("The preferences file " + filePath_ + " cannot be read; it was set aside as " + aside +
+        " and the preferences start empty");
+  }
 }
 
 const PropertyListValue* UserDefaults::lookUp(const std::string& key) const {
@@ -155,11 +172,12 @@ std::optional<std::vector<std::string>> UserDefaults::stringArrayForKey(
 }
 
 void UserDefaults::setObjectForKey(const PropertyListValue& value, const std::string& key) {
+  std::vector<Change> saved;
   {
     std::lock_guard lock(mutex_);
-    storeLocked(key, value);
+    saved = storeLocked(key, value);
   }
-  notify(key, value);
+  notify(saved);
 }
 
 void UserDefaults::setBoolForKey(bool value, const std::string& key) {
@@ -175,19 +193,29 @@ void UserDefaults::setDoubleForKey(double value, const std::string& key) {
 }
 
 void UserDefaults::removeObjectForKey(const std::string& key) {
+  std::vector<Change> saved;
   {
     std::lock_guard lock(mutex_);
     if (stored_.find(key) == stored_.end()) {
       return;
     }
-    storeLocked(key, std::nullopt);
+    saved = storeLocked(key, std::nullopt);
   }
-  notify(key, std::nullopt);
+  notify(saved);
 }
 
 bool UserDefaults::synchronize() {
-  std::lock_guard lock(mutex_);
-  return !dirty_ || writeLocked();
+  std::vector<Change> saved;
+  bool complete = true;
+  {
+    std::lock_guard lock(mutex_);
+    if (dirty_) {
+      saved = writeLocked();
+      complete = !dirty_;
+    }
+  }
+  notify(saved);
+  return complete;
 }
 
 void UserDefaults::registerDefaults(const PropertyListValue::Dictionary& defaults) {
@@ -211,28 +239,53 @@ void UserDefaults::setWriteObserver(WriteObserver observer) {
   writeObserver_ = std::move(observer);
 }
 
-void UserDefaults::storeLocked(const std::string& key, std::optional<PropertyListValue> value) {
+std::vector<UserDefaults::Change> UserDefaults::storeLocked(const std::string& key,
+                                                            std::optional<PropertyListValue> value) {
   if (value) {
     stored_.insert_or_assign(key, std::move(*value));
   } else {
     stored_.erase(key);
   }
+  unsaved_.insert(key);
   dirty_ = true;
-  writeLocked();
+  return writeLocked();
 }
 
-bool UserDefaults::writeLocked() {
-  const auto xml = PropertyList::xmlDataFromPropertyList(PropertyListValue(stored_));
+std::vector<UserDefaults::Change> UserDefaults::writeLocked() {
+  std::vector<std::string> skipped;
+  const auto xml = PropertyList::xmlDataFromDictionarySkippingUnwritable(stored_, skipped);
   const auto folder = std::filesystem::path(filePath_).parent_path().string();
   if (!xml || (!folder.empty() && !FileManager::createDirectoryAtPath(folder)) ||
       !FileManager::writeContentsAtomically(filePath_, *xml)) {
-    return false;
+    return {};
   }
-  dirty_ = false;
-  return true;
+  const std::set<std::string> unwritable(skipped.begin(), skipped.end());
+  for (const auto& key : unwritable) {
+    if (reportedUnwritable_.insert(key).second) {
+      log("Cannot store the preference \"" + key + "\" in " + filePath_ +
+          ": its value cannot be written there; it is kept until the app ends");
+    }
+  }
+  std::erase_if(reportedUnwritable_, [&](const std::string& key) { return unwritable.count(key) == 0; });
+
+  std::vector<Change> saved;
+  for (auto key = unsaved_.begin(); key != unsaved_.end();) {
+    if (unwritable.count(*key) != 0) {
+      ++key;
+      continue;
+    }
+    const auto found = stored_.find(*key);
+    saved.push_back({*key, found != stored_.end() ? std::optional(found->second) : std::nullopt});
+    key = unsaved_.erase(key);
+  }
+  dirty_ = !unwritable.empty();
+  return saved;
 }
 
-void UserDefaults::notify(const std::string& key, const std::optional<PropertyListValue>& value) {
+void UserDefaults::notify(const std::vector<Change>& changes) {
+  if (changes.empty()) {
+    return;
+  }
   WriteObserver observer;
   {
     std::lock_guard lock(mutex_);
@@ -240,7 +293,9 @@ void UserDefaults::notify(const std::string& key, const std::optional<PropertyLi
   }
   // Called without the lock, so the observer may read the defaults.
   if (observer) {
-    observer(key, value);
+    for (const auto& change : changes) {
+      observer(change.key, change.value);
+    }
   }
 }
 

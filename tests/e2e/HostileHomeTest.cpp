@@ -62,5 +62,21 @@ TEST_F(HostileHome, StoredLanguageAndLocaleThatAreNoCodesAreIgnored) {
   }
 }
 
+TEST_F(HostileHome, AValueTheFileCannotHoldDoesNotLoseTheVibrateSwitch) {
+  writePreferences("<key>ratio</key><real>nan</real><key>shouldVibrate</key><true/>");
+  auto first = AppRun::headless(home(), "tap 297 82\nwait 1\ntap 258 287\n");
+  ASSERT_EQ(first.status, 0) << first.stderrText;
+  const auto saved = first.ofType("defaults");
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0].key, "shouldVibrate");
+  EXPECT_EQ(saved[0].boolValue, std::optional<bool>(false));
+  EXPECT_TRUE(anyLogLineStartsWith(first, "Cannot store the preference \"ratio\""));
+
+  auto second = AppRun::headless(home(), "tap 160 239\n");
+  ASSERT_EQ(second.status, 0) << second.stderrText;
+  ASSERT_EQ(second.ofType("sound").size(), 1u);
+  EXPECT_FALSE(second.ofType("sound")[0].vibrate) << "the switch was stored";
+}
+
 }  // namespace
 }  // namespace e2e

@@ -8,6 +8,7 @@
 #include "platform/foundation/PercentEscapes.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/TextLimit.h"
 
 namespace pennant {
 
@@ -119,8 +120,12 @@ PennantLocalizer::StringsTable PennantLocalizer::stringsTableFromData(std::strin
   if (!list) return table;
   const auto* dictionary = list->asDictionary();
   if (!dictionary) return table;
+  // A translation is shown where its English text would be: it is kept to
+  // what such a place can show.
   for (const auto& [key, value] : *dictionary) {
-    if (const auto* text = value.asString()) table.emplace(key, *text);
+    if (const auto* text = value.asString()) {
+      table.emplace(key, platform::graphics::TextLimit::kStringsTableValue.apply(*text));
+    }
   }
   return table;
 }

@@ -51,7 +51,9 @@ class PennantLocalizer : public std::enable_shared_from_this<PennantLocalizer> {
   // What the table would hold for a file's bytes: its string-to-string
   // entries when the bytes are a property list within the bounds above
   // whose top level is a dictionary; an empty table for everything else
-  // (empty, unparsable or oversized bytes, another top-level type).
+  // (empty, unparsable or oversized bytes, another top-level type). Each
+  // translation is cut to what its place can show
+  // (platform::graphics::TextLimit::kStringsTableValue).
   static StringsTable stringsTableFromData(std::string_view bytes);
 
   const std::string& preferredLanguage() const { return language_; }

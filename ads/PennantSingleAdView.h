@@ -6,6 +6,10 @@
 // drawn but a layer of its own, so the click feedback can move it without
 // redrawing the banner.
 //
+// The ad's text comes from the server: it is cut to what the banner can show
+// (TextLimit::kBannerText) and laid out once per ad and size; every redraw
+// draws the kept layout.
+//
 // The ad controller creates one per loaded ad with the ad view's bounds,
 // calls setAd once, tags it 1 and adds it to the ad view. Ownership: the
 // banner owns its ad; the action icon's layer belongs to the view's layer
@@ -13,6 +17,7 @@
 // timers and cancels them when it goes.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ads/PennantAd.h"
@@ -21,6 +26,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/Point.h"
 #include "platform/graphics/Size.h"
+#include "platform/graphics/StringLayout.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/View.h"
 
@@ -51,7 +57,8 @@ class PennantSingleAdView : public platform::ui::View {
 
   const std::shared_ptr<platform::ui::Layer>& actionIconLayer() const { return actionIconLayer_; }
 
-  // Where a text ad's parts go, in the banner's coordinates.
+  // Where a text ad's parts go, in the banner's coordinates, with the laid
+  // out text and line that are drawn there.
   struct TextAdLayout {
     platform::graphics::Point iconOrigin;
     double textX = 0;
@@ -60,18 +67,25 @@ class PennantSingleAdView : public platform::ui::View {
     bool hasAdsByLine = false;
     std::string adsByText;
     platform::graphics::Rect adsByRect;
+    std::shared_ptr<const platform::graphics::StringLayout> text;
+    std::shared_ptr<const platform::graphics::StringLayout> adsByLine;
   };
-  TextAdLayout textAdLayout() const;
+  // Made at the first use for the ad and the banner's size, then kept.
+  const TextAdLayout& textAdLayout() const;
 
  private:
   void setActionIcon(const std::shared_ptr<platform::graphics::Image>& image);
   void drawTextAd(platform::graphics::GraphicsContext& context);
+  TextAdLayout makeTextAdLayout() const;
   static std::shared_ptr<platform::graphics::Font> textFont();
   static std::shared_ptr<platform::graphics::Font> adsByFont();
   static void cancelTimer(std::shared_ptr<platform::Timer>& timer);
 
   std::shared_ptr<PennantAd> ad_;
   std::shared_ptr<platform::ui::Layer> actionIconLayer_;
+  // The text ad's layout and the size it was made for.
+  mutable std::optional<TextAdLayout> textAdLayout_;
+  mutable platform::graphics::Size textAdLayoutSize_;
   // The click feedback's state.
   bool touched_ = false;
   bool animatingForClick_ = false;

@@ -227,6 +227,10 @@ TEST(PennantLocalizerTable, ReadsEveryPropertyListForm) {
   std::string utf16 = "\xff\xfe";
   for (char c : std::string("\"Ok\" = \"D'accord\";")) utf16 += std::string{c, '\0'};
   EXPECT_EQ(PennantLocalizer::stringsTableFromData(utf16).at("Ok"), "D'accord");
+  // A translation is cut to what a short text's place can show.
+  const auto longValue = PennantLocalizer::stringsTableFromData("\"Ok\" = \"" + std::string(60000, 'k') + "\";");
+  EXPECT_LT(longValue.at("Ok").size(), 2000u);
+  EXPECT_EQ(longValue.at("Ok").find_first_not_of('k'), std::string::npos);
   EXPECT_TRUE(PennantLocalizer::stringsTableFromData("").empty());
   EXPECT_TRUE(PennantLocalizer::stringsTableFromData("\x00\x01garbage").empty());
 }

@@ -6,6 +6,7 @@
 #include "ads/PennantAdAnswer.h"
 #include "ads/PennantAdServer.h"
 #include "ads/PennantImageCache.h"
+#include "ads/PennantImageRoles.h"
 
 namespace pennant {
 
@@ -13,9 +14,9 @@ using platform::graphics::Image;
 
 namespace {
 
-std::shared_ptr<Image> imageFromData(const PennantURLDownload::Data& data) {
+std::shared_ptr<Image> imageFromData(const PennantURLDownload::Data& data, Image::Limit limit) {
   if (!data) return nullptr;
-  return Image::imageWithData(std::span<const std::uint8_t>(*data));
+  return Image::imageWithData(std::span<const std::uint8_t>(*data), limit);
 }
 
 }  // namespace
@@ -64,7 +65,7 @@ void PennantAd::downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& fi
   auto finish = [&download] { download->cancel(); };
 
   if (state_ == 1) {
-    auto icon = imageFromData(download->data());
+    auto icon = imageFromData(download->data(), PennantImageRoles::kBrowserIcon);
     if (!icon) {
       finish();
       requestDidFail();
@@ -83,14 +84,15 @@ void PennantAd::downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& fi
   }
   // State 4: the ad's picture or its action icon.
   if (download->identifier() == "userImage") {
-    userImage_ = imageFromData(download->data());
+    userImage_ = imageFromData(download->data(),
+                               medium_ == 1 ? PennantImageRoles::kBannerPicture : PennantImageRoles::kTextAdIcon);
     if (!userImage_) {
       finish();
       requestDidFail();
       return;
     }
   } else if (download->identifier() == "actionIcon") {
-    actionImage_ = imageFromData(download->data());
+    actionImage_ = imageFromData(download->data(), PennantImageRoles::kActionIcon);
     if (!actionImage_) {
       finish();
       requestDidFail();

@@ -9,6 +9,7 @@
 #include "AdTestDelegates.h"
 #include "ads/PennantImageCache.h"
 #include "platform/foundation/Device.h"
+#include "platform/foundation/FileManager.h"
 
 namespace pennant {
 namespace {
@@ -103,6 +104,38 @@ TEST_F(PennantAdTest, WithEverythingCachedTheRequestLeavesFromWithinRequest) {
   EXPECT_EQ(server.countOf("/static/iphone/browser/back.png"), 1u);
   EXPECT_EQ(server.countOf("/static/iphone/img/url.png"), 1u) << "the action icon came from the cache";
   EXPECT_EQ(server.countOf("/static/ads/bread.png"), 2u);
+}
+
+TEST_F(PennantAdTest, PicturesLargerThanTheirPlaceFailTheAd) {
+  host->embedded = false;
+  struct Case {
+    const char* answer;
+    const char* path;
+    int width, height;
+    bool loads;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {kBannerAd, "/banners/b1.png", 320, 48, true},
+           {kBannerAd, "/banners/b1.png", 4096, 4096, false},
+           {kBannerAd, "/banners/b1.png", 321, 48, false},
+           {kTextAd, "/static/ads/bread.png", 48, 48, true},
+           {kTextAd, "/static/ads/bread.png", 48, 49, false},
+           {kTextAd, "/static/iphone/img/url.png", 64, 64, false},
+       }) {
+    testing::AdServerFixture::clearImageCache();
+    controller->events.clear();
+    server.setAnswer(c.answer);
+    // The huge one only claims its size: it is refused from its header.
+    auto bytes = c.width > 1000 ? testimages::withPngSize(testimages::encode("png", 8, 8, testimages::checker),
+                                                          static_cast<std::uint32_t>(c.width),
+                                                          static_cast<std::uint32_t>(c.height))
+                                : testimages::encode("png", c.width, c.height, testimages::checker);
+    server.setBody(c.path, std::string(bytes.begin(), bytes.end()));
+    load(makeAd());
+    EXPECT_EQ(controller->events, std::vector<std::string>{c.loads ? "load" : "fail"})
+        << c.path << " " << c.width << "x" << c.height;
+    server.setBody(c.path, testing::pngBytes(c.path[1] == 'b' ? 320 : 30, c.path[1] == 'b' ? 48 : 30));
+  }
 }
 
 TEST_F(PennantAdTest, ASecondRequestHasNoEffect) {

@@ -71,7 +71,7 @@ void PennantAd::downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& fi
       requestDidFail();
       return;
     }
-    PennantImageCache::sharedCache().storeImageWithName(*icon, download->identifier().value_or(""));
+    PennantImageCache::sharedCache().storeImageWithName(icon, download->identifier().value_or(""));
     finish();
     if (activeDownloads_ && activeDownloads_->empty()) browserIconsDidFinishLoading();
     return;
@@ -98,7 +98,7 @@ void PennantAd::downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& fi
       requestDidFail();
       return;
     }
-    PennantImageCache::sharedCache().storeImageWithName(*actionImage_, actionImageName_.value_or(""));
+    PennantImageCache::sharedCache().storeImageWithName(actionImage_, actionImageName_.value_or(""));
   }
   finish();
   if (activeDownloads_ && activeDownloads_->empty()) requestDidSucceed();

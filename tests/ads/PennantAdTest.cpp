@@ -106,6 +106,25 @@ TEST_F(PennantAdTest, WithEverythingCachedTheRequestLeavesFromWithinRequest) {
   EXPECT_EQ(server.countOf("/static/ads/bread.png"), 2u);
 }
 
+TEST_F(PennantAdTest, ACachedIconThatNoLongerDecodesIsFetchedAgain) {
+  server.setAnswer(kTextAd);
+  load(makeAd());
+  controller->events.clear();
+  // Both files are still fresh, but another program spoiled them.
+  const std::string folder = PennantImageCache::imageCacheDirectory();
+  platform::FileManager::writeContentsAtomically(folder + "/url", "not a picture any more");
+  platform::FileManager::writeContentsAtomically(folder + "/back", "\x89PNG\r\n\x1a\n cut short");
+
+  auto ad = makeAd();
+  load(ad);
+  ASSERT_EQ(controller->events, std::vector<std::string>{"load"});
+  EXPECT_NE(ad->actionImage(), nullptr) << "the spoiled action icon was downloaded again";
+  EXPECT_EQ(server.countOf("/static/iphone/img/url.png"), 2u);
+  EXPECT_EQ(server.countOf("/static/iphone/browser/back.png"), 2u);
+  EXPECT_EQ(server.countOf("/static/iphone/browser/forward.png"), 1u);
+  EXPECT_TRUE(PennantImageCache::sharedCache().imageIsInCache("url"));
+}
+
 TEST_F(PennantAdTest, PicturesLargerThanTheirPlaceFailTheAd) {
   host->embedded = false;
   struct Case {

@@ -50,8 +50,9 @@ PennantImageCache& PennantImageCache::sharedCache() {
 }
 
 bool PennantImageCache::isSafeImageName(std::string_view name) {
+  // A name shaped like a temporary file would be swept away at start-up.
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
-         name.find('\0') == std::string_view::npos;
+         name.find('\0') == std::string_view::npos && !FileManager::isTemporaryFileName(name);
 }
 
 std::optional<std::string> PennantImageCache::pathForName(std::string_view name) {

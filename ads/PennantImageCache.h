@@ -16,8 +16,9 @@
 // is unchanged.
 //
 // Names come from the ad server, so they are checked before they touch the
-// file system: an empty name, ".", "..", or a name holding "/" or a NUL byte
-// is never stored and never found. No server can make the cache write outside
+// file system: an empty name, ".", "..", a name holding "/" or a NUL byte, or
+// one shaped like a temporary file ("x.AbC123", swept away at start-up) is
+// never stored and never found. No server can make the cache write outside
 // its folder.
 //
 // A singleton (`sharedCache`), created on first use and never destroyed. Its

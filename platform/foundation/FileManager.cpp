@@ -1,9 +1,11 @@
 #include "platform/foundation/FileManager.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -17,6 +19,9 @@ namespace platform {
 namespace fs = std::filesystem;
 
 namespace {
+
+// mkostemp replaces the six X with letters and digits.
+constexpr const char* kTemporarySuffixTemplate = ".XXXXXX";
 
 bool writeAll(int descriptor, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -125,11 +130,13 @@ bool FileManager::writeContentsAtomically(const std::string& path, std::string_v
   if (path.empty() || path.back() == '/') {
     return false;
   }
-  std::string temporary = path + ".XXXXXX";
+  std::string temporary = path + kTemporarySuffixTemplate;
   const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (descriptor < 0) {
     return false;
   }
+  // Held until the file is closed: it is being written, not left behind.
+  (void)::flock(descriptor, LOCK_EX | LOCK_NB);
   // mkostemp makes the file 0600; give it the permissions a plain create
   // would have given.
   const mode_t mask = ::umask(0);
@@ -150,6 +157,16 @@ bool FileManager::writeContentsAtomically(const std::string& path, std::string_v
   }
   ::unlink(temporary.c_str());
   return false;
+}
+
+bool FileManager::isTemporaryFileName(std::string_view name) {
+  constexpr std::size_t suffix = std::string_view(kTemporarySuffixTemplate).size();
+  if (name.size() <= suffix || name[name.size() - suffix] != '.') {
+    return false;
+  }
+  return std::all_of(name.end() - static_cast<std::ptrdiff_t>(suffix) + 1, name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  });
 }
 
 bool FileManager::removeItemAtPath(const std::string& path) {

@@ -1,8 +1,12 @@
 #pragma once
 // File helpers. Every operation reports failure through its result and never
 // throws. Writes are atomic: the bytes go to a temporary file in the same
-// folder, are flushed to disk and then renamed over the target, so a reader
-// (or a crash) sees either the old content or the new, never a half file.
+// folder ("<target>.XXXXXX", six random letters or digits), are flushed to
+// disk and then renamed over the target, so a reader (or a crash) sees
+// either the old content or the new, never a half file. The writer holds a
+// lock on its temporary file (flock) for as long as it writes it, so that
+// TemporaryFileSweeper can tell a file that a process left behind when it
+// was ended mid-write from one being written.
 
 #include <cstddef>
 #include <cstdint>
@@ -37,6 +41,9 @@ class FileManager {
   enum class Durability { Durable, Cache };
   static bool writeContentsAtomically(const std::string& path, std::string_view bytes,
                                       Durability durability = Durability::Durable);
+  // Whether a file name has the shape of writeContentsAtomically's
+  // temporary files: a name, a dot and six letters or digits.
+  static bool isTemporaryFileName(std::string_view name);
   // Removes a file, or a folder with everything in it. Removing what is not
   // there fails.
   static bool removeItemAtPath(const std::string& path);

@@ -75,6 +75,7 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   }
   EventRecorder recorder(journal, options_.effectiveUrlOpening());
   recorder.install();
+  AppLauncher::removeStaleTemporaryFiles();
   media::SystemSound::setVibrationObserver([this] { startShake(); });
 
   const int scale = options_.scale;

@@ -5,17 +5,42 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <thread>
 
 #include "tests/e2e/AdServerProcess.h"
 #include "tests/e2e/AppRun.h"
+
+extern char** environ;
 
 namespace e2e {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The temporary files of interrupted writes under a folder.
+std::vector<std::string> leftovers(const std::string& folder) {
+  std::vector<std::string> found;
+  std::error_code error;
+  for (const auto& entry : fs::recursive_directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    const auto dot = name.rfind('.');
+    if (entry.is_regular_file() && dot != std::string::npos && name.size() - dot == 7 &&
+        std::all_of(name.begin() + static_cast<long>(dot) + 1, name.end(), [](char c) { return std::isalnum(c); }))
+      found.push_back(entry.path().string());
+  }
+  return found;
+}
 
 class HostileHome : public ::testing::Test {
  protected:
@@ -76,6 +101,64 @@ TEST_F(HostileHome, AValueTheFileCannotHoldDoesNotLoseTheVibrateSwitch) {
   ASSERT_EQ(second.status, 0) << second.stderrText;
   ASSERT_EQ(second.ofType("sound").size(), 1u);
   EXPECT_FALSE(second.ofType("sound")[0].vibrate) << "the switch was stored";
+}
+
+TEST_F(HostileHome, TemporaryFilesOfInterruptedWritesAreRemovedAtStartUp) {
+  // What runs that were killed in the middle of a write left behind.
+  writePreferences("<key>shouldVibrate</key><true/>");
+  fs::create_directories(home() + "/Documents/pennant/image_cache");
+  for (const std::string& path : {preferencesFile() + ".a1B2c3", preferencesFile() + ".Zz9Yy8",
+                                  home() + "/Documents/pennant/image_cache/url.Qq1Ww2"}) {
+    std::ofstream(path) << "half a file";
+    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+  }
+  auto run = AppRun::headless(home(), "wait 1\n");
+  ASSERT_EQ(run.status, 0) << run.stderrText;
+  EXPECT_TRUE(leftovers(home()).empty());
+  EXPECT_TRUE(anyLogLineStartsWith(run, "Removed 3 temporary files"));
+  EXPECT_TRUE(fs::exists(preferencesFile()));
+}
+
+TEST_F(HostileHome, KillsAtRandomMomentsLeaveNoTemporaryFilesAndNoBrokenPreferences) {
+  // Each run turns the vibrate switch over and over (a preferences write
+  // each time) and is killed at a random moment.
+  const std::string script = dir_.path() + "/toggle.script";
+  std::ofstream toggles(script);
+  toggles << "tap 297 82\nwait 1\n";
+  for (int i = 0; i < 400; ++i) toggles << "tap 258 287\n";
+  toggles.close();
+  std::mt19937 random(2009);
+  bool sawLeftovers = false;
+  for (int kill = 0; kill < 12; ++kill) {
+    std::vector<std::string> args = {AppRun::program(), "--headless", "--script", script, "--out",
+                                     dir_.path() + "/out" + std::to_string(kill), "--home", home(),
+                                     "--request-host", "http://127.0.0.1:1", "--media-host", "http://127.0.0.1:1"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100 + random() % 300));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    sawLeftovers |= !leftovers(home()).empty();
+  }
+  ASSERT_TRUE(sawLeftovers) << "no kill fell inside a write: the test proved nothing";
+  // Files younger than a second might still be written by someone: wait
+  // that long, then one normal start sweeps everything.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  auto run = AppRun::headless(home(), "tap 160 239\n");
+  ASSERT_EQ(run.status, 0) << run.stderrText;
+  EXPECT_TRUE(leftovers(home()).empty()) << leftovers(home()).size() << " left";
+  for (const auto& line : run.logLines()) {
+    EXPECT_EQ(line.find("cannot be read"), std::string::npos) << "the preferences were never half written: " << line;
+  }
+  ASSERT_EQ(run.ofType("sound").size(), 1u);
 }
 
 }  // namespace

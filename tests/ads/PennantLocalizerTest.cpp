@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <plist/plist.h>
-
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -11,6 +9,7 @@
 #include "AdsTestSupport.h"
 #include "ads/PennantAdServer.h"
 #include "platform/foundation/FileManager.h"
+#include "tests/platform/foundation/HostilePropertyLists.h"
 
 namespace pennant {
 namespace {
@@ -166,22 +165,6 @@ TEST_F(PennantLocalizerTest, AnUnreadableFileMeansEnglish) {
   EXPECT_EQ(localizer("pt")->localizedStringForKey("Cancel"), "Cancel") << "not a dictionary";
 }
 
-// A binary list: a dictionary holding one array of `count` references to a
-// single `true` (libplist's writer shares the equal values).
-std::string sharedTrueArray(std::uint32_t count) {
-  plist_t root = plist_new_dict();
-  plist_t array = plist_new_array();
-  for (std::uint32_t i = 0; i < count; ++i) plist_array_append_item(array, plist_new_bool(1));
-  plist_dict_set_item(root, "a", array);
-  char* bytes = nullptr;
-  std::uint32_t length = 0;
-  plist_to_bin(root, &bytes, &length);
-  std::string out(bytes, length);
-  plist_to_bin_free(bytes);
-  plist_free(root);
-  return out;
-}
-
 TEST_F(PennantLocalizerTest, HostileStringsFilesAreRefusedQuicklyAndMeanEnglish) {
   // A table as large as a real one could ever be is read.
   std::string table;
@@ -192,8 +175,8 @@ TEST_F(PennantLocalizerTest, HostileStringsFilesAreRefusedQuicklyAndMeanEnglish)
 
   // Shared objects under the size bound, a shape over it, and plain text
   // over it: each read costs next to nothing and gives the keys back.
-  FileManager::writeContentsAtomically(directory + "/de.strings", sharedTrueArray(60000));
-  FileManager::writeContentsAtomically(directory + "/it.strings", sharedTrueArray(300000));
+  FileManager::writeContentsAtomically(directory + "/de.strings", hostileplists::sharedTrueArray(60000));
+  FileManager::writeContentsAtomically(directory + "/it.strings", hostileplists::sharedTrueArray(300000));
   FileManager::writeContentsAtomically(directory + "/es.strings", table + table + table + table + table + table +
                                                                       "\"Cancel\" = \"Cancelar\";\n");
   for (const char* language : {"de", "it", "es"}) {

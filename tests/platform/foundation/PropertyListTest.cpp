@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "HostilePropertyLists.h"
 #include "platform/foundation/BinaryPlistChecker.h"
 #include "platform/foundation/PropertyList.h"
 
@@ -26,13 +27,7 @@ std::string binaryFromXML(const std::string& xml) {
   if (root == nullptr) {
     return {};
   }
-  char* bytes = nullptr;
-  std::uint32_t length = 0;
-  plist_to_bin(root, &bytes, &length);
-  std::string out(bytes, length);
-  plist_to_bin_free(bytes);
-  plist_free(root);
-  return out;
+  return hostileplists::binaryOf(root);
 }
 
 // A binary list by hand: `count` arrays, each holding references to the
@@ -235,15 +230,7 @@ TEST(PropertyListTest, SharedObjectsCannotUnfoldIntoHugeTrees) {
   EXPECT_EQ(small->asArray()->size(), 2u);
 }
 
-std::string binaryFromNode(plist_t root) {
-  char* bytes = nullptr;
-  std::uint32_t length = 0;
-  plist_to_bin(root, &bytes, &length);
-  std::string out(bytes, length);
-  plist_to_bin_free(bytes);
-  plist_free(root);
-  return out;
-}
+std::string binaryFromNode(plist_t root) { return hostileplists::binaryOf(root); }
 
 TEST(PropertyListTest, ValuesOurTypeCannotHold) {
   plist_t withUid = plist_new_array();
@@ -254,23 +241,10 @@ TEST(PropertyListTest, ValuesOurTypeCannotHold) {
   EXPECT_FALSE(PropertyList::propertyListFromData(binaryFromNode(badKey)));
 }
 
-// The shape that made reading by index quadratic: a dictionary holding one
-// array of `count` references to a single shared `true` object (libplist's
-// writer shares equal values, so this is also what a server would send).
-std::string sharedTrueArray(std::uint32_t count) {
-  plist_t root = plist_new_dict();
-  plist_t array = plist_new_array();
-  for (std::uint32_t i = 0; i < count; ++i) {
-    plist_array_append_item(array, plist_new_bool(1));
-  }
-  plist_dict_set_item(root, "a", array);
-  return binaryFromNode(root);
-}
-
 TEST(PropertyListTest, LongBinaryArraysAreReadInLinearTime) {
   // About 200 KB; read item by item from the array's head this took tens of
   // seconds.
-  const std::string bytes = sharedTrueArray(200000);
+  const std::string bytes = hostileplists::sharedTrueArray(200000);
   ASSERT_GT(bytes.size(), 200000u);
   const auto started = std::chrono::steady_clock::now();
   const auto value = PropertyList::propertyListFromData(bytes);
@@ -307,7 +281,7 @@ TEST(PropertyListTest, CallersLimitSizeAndValuesInEveryForm) {
   // Size is checked before anything is read.
   EXPECT_FALSE(PropertyList::propertyListFromData(xml, nullptr, PropertyListLimits{xml.size() - 1, 10}));
   // The shared-object shape expands past the budget and is refused at once.
-  EXPECT_FALSE(PropertyList::propertyListFromData(sharedTrueArray(20000), nullptr, PropertyListLimits{1 << 20, 4096}));
+  EXPECT_FALSE(PropertyList::propertyListFromData(hostileplists::sharedTrueArray(20000), nullptr, PropertyListLimits{1 << 20, 4096}));
 }
 
 TEST(BinaryPlistCheckerTest, RefusesBrokenStructure) {

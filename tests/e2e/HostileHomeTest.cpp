@@ -15,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <thread>
 
@@ -121,7 +122,7 @@ TEST_F(HostileHome, TemporaryFilesOfInterruptedWritesAreRemovedAtStartUp) {
 
 TEST_F(HostileHome, KillsAtRandomMomentsLeaveNoTemporaryFilesAndNoBrokenPreferences) {
   // Each run turns the vibrate switch over and over (a preferences write
-  // each time) and is killed at a random moment.
+  // each time) and is killed at a random moment while it writes.
   const std::string script = dir_.path() + "/toggle.script";
   std::ofstream toggles(script);
   toggles << "tap 297 82\nwait 1\n";
@@ -142,7 +143,16 @@ TEST_F(HostileHome, KillsAtRandomMomentsLeaveNoTemporaryFilesAndNoBrokenPreferen
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100 + random() % 300));
+    // Once the run has started writing (its journal shows a saved change),
+    // a random moment among the writes that follow.
+    const std::string journal = args[5] + "/events.jsonl";
+    for (int poll = 0; poll < 2000; ++poll) {
+      std::ifstream in(journal);
+      const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      if (text.find("\"type\":\"defaults\"") != std::string::npos) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(random() % 80));
     ::kill(pid, SIGKILL);
     int status = 0;
     ::waitpid(pid, &status, 0);

@@ -140,6 +140,20 @@ bool AddressBook::save(Error* error) {
   };
   bool touchedFolder = false;
 
+  // New entries first, made durable before anything is removed: a save cut
+  // short (or a power cut) between the two steps leaves an entry twice
+  // rather than not at all.
+  for (const auto& record : records_) {
+    if ((record->stored_ && !record->changed_) || record->isReadOnly()) continue;
+    std::string failure;
+    if (writeRecord(*record, failure)) {
+      touchedFolder = true;
+    } else {
+      fail(kErrorWriteFailed, failure);
+    }
+  }
+  if (touchedFolder && !removed_.empty()) folder_.syncFolder();
+
   std::vector<std::shared_ptr<Record>> stillRemoved;
   for (const auto& record : removed_) {
     std::string failure;
@@ -154,16 +168,6 @@ bool AddressBook::save(Error* error) {
     }
   }
   removed_ = std::move(stillRemoved);
-
-  for (const auto& record : records_) {
-    if ((record->stored_ && !record->changed_) || record->isReadOnly()) continue;
-    std::string failure;
-    if (writeRecord(*record, failure)) {
-      touchedFolder = true;
-    } else {
-      fail(kErrorWriteFailed, failure);
-    }
-  }
 
   if (touchedFolder) folder_.syncFolder();
   if (first && error) *error = *first;

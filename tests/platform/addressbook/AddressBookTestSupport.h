@@ -102,6 +102,17 @@ inline std::shared_ptr<Record> organization(const std::string& name, const std::
   return record;
 }
 
+// A real picture: the app's own button image (64 KB of PNG).
+inline std::string picture() {
+  const char* source = std::getenv("PENNANT_SOURCE_DIR");
+  const std::filesystem::path root =
+      source ? std::filesystem::path(source) : std::filesystem::path(__FILE__).parent_path() / "../../..";
+  std::ifstream in(root / "assets/VorlaButton.png", std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
 inline std::string organizationName(const Record& record) {
   const auto value = record.copyValue(Property::Organization);
   return value.string() ? *value.string() : "";

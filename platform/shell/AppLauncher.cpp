@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/addressbook/AddressBook.h"
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Device.h"
@@ -134,6 +135,7 @@ std::string AppLauncher::apply(const LaunchOptions& options) {
 
   // The home before the preferences, which are read from it on first use.
   if (options.home) AppPaths::setHome(*options.home);
+  if (options.addressBook) addressbook::AddressBook::setDefaultDirectory(*options.addressBook);
   if (options.noDeviceId) {
     Device::currentDevice().setUniqueIdentifier(std::nullopt);
   } else if (options.deviceId) {

@@ -1,7 +1,7 @@
 #pragma once
 // Start-up shared by both front ends: reads the command line and the
 // environment into LaunchOptions, applies them to the platform (home
-// folder, device identifier, language and locale, location settings, screen
+// folder, address-book folder, device identifier, language and locale, location settings, screen
 // scale, fonts, audio), hands them to the app's options hook, creates the
 // app's delegate and runs the window or the headless driver.
 //

@@ -44,6 +44,13 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
          o.home = v;
          return "";
        }},
+      {"--address-book", "VORLA_ADDRESS_BOOK", "DIR",
+       "the address-book folder, one vCard file per entry (default: <home>/Library/AddressBook)",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         if (v.empty()) return "expects a folder";
+         o.addressBook = v;
+         return "";
+       }},
       {"--request-host", "VORLA_REQUEST_HOST", "URL", "the ad server's request host",
        [](LaunchOptions& o, const std::string& v) { return hostError(v, o.requestHost); }},
       {"--media-host", "VORLA_MEDIA_HOST", "URL", "the ad server's static-media host",

@@ -15,6 +15,8 @@ enum class UrlOpening {
 
 struct LaunchOptions {
   std::optional<std::string> home;
+  // Unset: <home>/Library/AddressBook.
+  std::optional<std::string> addressBook;
   std::optional<std::string> requestHost;
   std::optional<std::string> mediaHost;
   std::optional<std::string> deviceId;

@@ -4,6 +4,9 @@
 
 #include <map>
 
+#include "platform/addressbook/AddressBook.h"
+#include "platform/foundation/AppPaths.h"
+
 namespace platform::shell {
 namespace {
 
@@ -97,6 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
     Flags, AppLauncherFlagErrors,
     ::testing::Values(BadFlags{{"--frobnicate"}, "unknown option --frobnicate"},
                       BadFlags{{"--home"}, "--home expects DIR"},
+                      BadFlags{{"--address-book", ""}, "--address-book expects a folder"},
                       BadFlags{{"--scale", "3"}, "--scale expects 1 or 2"},
                       BadFlags{{"--headless=yes"}, "--headless takes no value"},
                       BadFlags{{"--request-host", "ftp://x"}, "http or https"},
@@ -122,7 +126,7 @@ TEST(AppLauncherFlags, HelpWinsOverEverythingElse) {
 
 TEST(AppLauncherFlags, UsageListsEveryFlagWithItsVariable) {
   const auto usage = AppLauncher::usage();
-  for (const char* text : {"--home DIR", "[VORLA_HOME]", "--request-host URL", "[VORLA_REQUEST_HOST]",
+  for (const char* text : {"--home DIR", "[VORLA_HOME]", "--address-book DIR", "[VORLA_ADDRESS_BOOK]", "--request-host URL", "[VORLA_REQUEST_HOST]",
                            "--media-host URL", "[VORLA_MEDIA_HOST]", "--device-id ID", "--no-device-id",
                            "--language CODE", "--locale ID", "--location-services on|off",
                            "--location LAT,LON,ACCURACY", "--location-file FILE", "--open-urls xdg-open|log",
@@ -135,6 +139,23 @@ TEST(AppLauncherApply, MissingFixFileIsReported) {
   LaunchOptions options;
   options.locationFile = "/nonexistent/fixes.txt";
   EXPECT_NE(AppLauncher::apply(options).find("--location-file"), std::string::npos);
+}
+
+TEST(AppLauncherApply, TheAddressBookFolderComesFromItsFlagElseFromTheHome) {
+  auto fromEnvironment = parse({"--home", "/tmp/vorla-home"}, Env{{{"VORLA_ADDRESS_BOOK", "/tmp/contacts"}}});
+  ASSERT_EQ(fromEnvironment.error, "");
+  EXPECT_EQ(fromEnvironment.options.addressBook, "/tmp/contacts");
+  EXPECT_EQ(parse({"--address-book=/tmp/flag"}, Env{{{"VORLA_ADDRESS_BOOK", "/tmp/env"}}}).options.addressBook,
+            "/tmp/flag");
+
+  auto homeOnly = parse({"--home", "/tmp/vorla-home"}).options;
+  ASSERT_EQ(AppLauncher::apply(homeOnly), "");
+  EXPECT_EQ(addressbook::AddressBook::defaultDirectory(), "/tmp/vorla-home/Library/AddressBook");
+  ASSERT_EQ(AppLauncher::apply(fromEnvironment.options), "");
+  EXPECT_EQ(addressbook::AddressBook::defaultDirectory(), "/tmp/contacts");
+  EXPECT_EQ(addressbook::AddressBook::create()->path(), "/tmp/contacts");
+  addressbook::AddressBook::setDefaultDirectory(std::nullopt);
+  AppPaths::setHome(std::nullopt);
 }
 
 }  // namespace

@@ -58,28 +58,34 @@ std::shared_ptr<AddressBook> AddressBook::createAtPath(const std::string& folder
   return book;
 }
 
-AddressBook::AddressBook(Passkey, const std::string& folder) : folder_(folder) {}
+AddressBook::AddressBook(Passkey, const std::string& folder) : folder_(std::make_shared<const VdirFolder>(folder)) {}
 
 void AddressBook::open() {
-  folder_.removeStaleTemporaryFiles();
+  // Both lists are sorted by name: walk them side by side.
   EntryCache::Folder known = EntryCache::shared().takeFolder(path());
+  auto cached = known.begin();
+  auto listings = folder_->listEntries();
   EntryCache::Folder seen;
-  for (const auto& listing : folder_.listEntries()) {
+  seen.reserve(listings.size());
+  records_.reserve(listings.size());
+  for (auto& listing : listings) {
+    while (cached != known.end() && cached->first < listing.name) ++cached;
     std::optional<CachedFile> file;
-    if (auto found = known.find(listing.name); found != known.end() && found->second.identity == listing.identity) {
-      file = std::move(found->second);
+    if (cached != known.end() && cached->first == listing.name && cached->second.identity == listing.identity) {
+      file = std::move(cached->second);
     } else {
-      file = EntryFileReader::load(folder_, listing.name);
+      file = EntryFileReader::load(*folder_, listing.name);
     }
     if (!file) continue;
     for (const auto& card : file->cards) {
       if (card.content->recordType != RecordType::Person) continue;
       auto record = std::make_shared<Record>(Record::Passkey{}, card.content, card.complete);
-      record->stored_ = Record::StoredEntry{path(), listing.name, file->identity, file->writtenByUs, file->cards.size() > 1};
+      record->stored_ =
+          Record::StoredEntry{folder_, listing.name, file->identity, file->writtenByUs, file->cards.size() > 1};
       record->book_ = this;
       records_.push_back(std::move(record));
     }
-    seen.emplace(listing.name, std::move(*file));
+    seen.emplace_back(std::move(listing.name), std::move(*file));
   }
   EntryCache::shared().replaceFolder(path(), std::move(seen));
 }
@@ -118,16 +124,16 @@ bool AddressBook::writeRecord(Record& record, std::string& failure) {
   const std::string name = record.stored_ ? record.stored_->name : fileNameFor(*record.content_);
   if (record.stored_) {
     // Never write over a version of the file this book has not seen.
-    if (const auto current = folder_.identityOf(name); current && !(*current == record.stored_->identity)) {
-      failure = "another program changed " + folder_.pathOf(name) + " since it was read; it was left in place";
+    if (const auto current = folder_->identityOf(name); current && !(*current == record.stored_->identity)) {
+      failure = "another program changed " + folder_->pathOf(name) + " since it was read; it was left in place";
       return false;
     }
   }
   const EntryContent& content = record.content();
   const std::string bytes = VCardWriter::write(content);
-  const auto identity = folder_.writeEntry(name, bytes, failure);
+  const auto identity = folder_->writeEntry(name, bytes, failure);
   if (!identity) return false;
-  record.stored_ = Record::StoredEntry{path(), name, *identity, true, false};
+  record.stored_ = Record::StoredEntry{folder_, name, *identity, true, false};
   record.changed_ = false;
   EntryCache::shared().store(path(), name, EntryFileReader::cacheWritten(content, bytes.size(), *identity));
   return true;
@@ -152,24 +158,24 @@ bool AddressBook::save(Error* error) {
       fail(kErrorWriteFailed, failure);
     }
   }
-  if (touchedFolder && !removed_.empty()) folder_.syncFolder();
+  if (touchedFolder && !removed_.empty()) folder_->syncFolder();
 
   std::vector<std::shared_ptr<Record>> stillRemoved;
   for (const auto& record : removed_) {
     std::string failure;
-    if (folder_.removeEntry(record->stored_->name, record->stored_->identity, failure)) {
+    if (folder_->removeEntry(record->stored_->name, record->stored_->identity, failure)) {
       EntryCache::shared().forget(path(), record->stored_->name);
       touchedFolder = true;
     } else {
       fail(kErrorRemoveFailed, failure);
       // A file that changed since it was read is not ours to remove later
       // either; one that could not be removed is tried again.
-      if (folder_.identityOf(record->stored_->name) == record->stored_->identity) stillRemoved.push_back(record);
+      if (folder_->identityOf(record->stored_->name) == record->stored_->identity) stillRemoved.push_back(record);
     }
   }
   removed_ = std::move(stillRemoved);
 
-  if (touchedFolder) folder_.syncFolder();
+  if (touchedFolder) folder_->syncFolder();
   if (first && error) *error = *first;
   return !first;
 }

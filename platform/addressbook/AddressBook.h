@@ -63,7 +63,7 @@ class AddressBook {
 
   AddressBook(Passkey, const std::string& folder);
 
-  const std::string& path() const { return folder_.path(); }
+  const std::string& path() const { return folder_->path(); }
 
   // Every person record (individuals and organizations), in file-name order
   // for entries read from the folder, then those added since.
@@ -87,7 +87,7 @@ class AddressBook {
   void open();
   bool writeRecord(Record& record, std::string& failure);
 
-  VdirFolder folder_;
+  std::shared_ptr<const VdirFolder> folder_;
   std::vector<std::shared_ptr<Record>> records_;
   std::vector<std::shared_ptr<Record>> removed_;
 };

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/addressbook/EntryContent.h"
@@ -32,7 +33,9 @@ struct CachedFile {
 
 class EntryCache {
  public:
-  using Folder = std::unordered_map<std::string, CachedFile>;  // by file name
+  // The files of one folder, sorted by name (the order the folder is
+  // listed in, so that an open walks both lists side by side).
+  using Folder = std::vector<std::pair<std::string, CachedFile>>;
 
   static EntryCache& shared();
 

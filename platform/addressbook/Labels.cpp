@@ -1,8 +1,9 @@
 #include "platform/addressbook/Labels.h"
 
+#include "platform/addressbook/VCardText.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace platform::addressbook {
 
@@ -20,13 +21,6 @@ const std::vector<StoredLabel>& storedLabels() {
       {kWorkFaxLabel, {"work", "fax"}}, {kPagerLabel, {"pager"}},   {kHomePageLabel, {"homepage"}},
   };
   return table;
-}
-
-std::string lowercase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
 }
 
 // Types that say nothing about which of several values this is.
@@ -48,7 +42,7 @@ std::string Labels::labelForTypes(const std::vector<std::string>& types) {
   std::vector<std::string> meaningful;
   std::vector<std::string> original;
   for (const auto& type : types) {
-    std::string lowered = lowercase(type);
+    std::string lowered = VCardText::asciiLowercase(type);
     if (lowered.empty() || isNeutralType(lowered)) continue;
     if (std::find(meaningful.begin(), meaningful.end(), lowered) != meaningful.end()) continue;
     meaningful.push_back(lowered);

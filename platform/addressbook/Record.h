@@ -26,6 +26,7 @@
 #include "platform/addressbook/EntryContent.h"
 #include "platform/addressbook/FileIdentity.h"
 #include "platform/addressbook/PropertyValue.h"
+#include "platform/addressbook/VdirFolder.h"
 
 namespace platform::addressbook {
 
@@ -62,7 +63,7 @@ class Record {
 
   // Where a record read from the folder came from.
   struct StoredEntry {
-    std::string folder;
+    std::shared_ptr<const VdirFolder> folder;
     std::string name;
     FileIdentity identity;
     bool writtenByUs = false;

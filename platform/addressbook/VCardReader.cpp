@@ -15,7 +15,7 @@ namespace {
 constexpr std::string_view kCustomLabelProperty = "X-ABLABEL";
 constexpr std::string_view kTelScheme = "tel:";
 constexpr std::string_view kDataScheme = "data:";
-constexpr std::string_view kBase64Marker = ";base64,";
+constexpr std::string_view kBase64Marker = ";base64";
 
 // ADR components after the post-office box and the extended address.
 constexpr std::size_t kAdrStreet = 2;
@@ -24,11 +24,7 @@ constexpr std::size_t kAdrState = 4;
 constexpr std::size_t kAdrZIP = 5;
 constexpr std::size_t kAdrCountry = 6;
 
-std::string lowercase(std::string_view text) {
-  std::string lower(text);
-  for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
+std::string lowercase(std::string_view text) { return VCardText::asciiLowercase(text); }
 
 std::string trimmedLowercase(std::string_view text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
@@ -137,9 +133,15 @@ class CardReading {
   static std::optional<std::string> photo(const VCardLine& line) {
     const std::string_view value = line.value;
     if (lowercase(value.substr(0, kDataScheme.size())) == kDataScheme) {
-      const std::size_t marker = lowercase(value).find(kBase64Marker);
-      if (marker == std::string::npos) return std::nullopt;
-      return Base64::decode(value.substr(marker + kBase64Marker.size()));
+      // "data:<media type>[;parameters];base64,<data>"
+      const std::size_t comma = value.find(',');
+      if (comma == std::string_view::npos) return std::nullopt;
+      const std::string header = lowercase(value.substr(0, comma));
+      if (header.size() < kBase64Marker.size() ||
+          header.compare(header.size() - kBase64Marker.size(), kBase64Marker.size(), kBase64Marker) != 0) {
+        return std::nullopt;
+      }
+      return Base64::decode(value.substr(comma + 1));
     }
     // Older writers put the bytes inline: ENCODING=b (3.0) or a bare BASE64.
     auto markers = line.parameterValues("ENCODING");

@@ -37,6 +37,14 @@ std::string VCardText::validUTF8(std::string_view text) {
   return out;
 }
 
+std::string VCardText::asciiLowercase(std::string_view text) {
+  std::string lower(text);
+  for (auto& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
 std::string VCardText::escapeText(std::string_view value) {
   const std::string text = validUTF8(value);
   std::string out;

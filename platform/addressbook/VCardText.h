@@ -36,6 +36,10 @@ class VCardText {
   // longer than kMaxLineOctets and no UTF-8 sequence is split.
   static void appendFolded(std::string& out, std::string_view line);
 
+  // ASCII letters lowered, everything else as it is: vCard names, types
+  // and schemes are ASCII and compared without case.
+  static std::string asciiLowercase(std::string_view text);
+
   // The text with every byte that is not part of well-formed UTF-8 replaced
   // by U+FFFD.
   static std::string validUTF8(std::string_view text);

@@ -27,7 +27,7 @@ constexpr mode_t kEntryMode = 0600;  // contacts are the user's private data
 bool endsWithIgnoringCase(const std::string& name, std::string_view suffix) {
   if (name.size() < suffix.size()) return false;
   return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<std::ptrdiff_t>(suffix.size()),
-                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+                    [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
 }
 
 std::string describeErrno(const std::string& what, const std::string& path) {
@@ -86,29 +86,22 @@ std::vector<VdirFolder::Listing> VdirFolder::listEntries() const {
   DIR* directory = ::opendir(path_.c_str());
   if (!directory) return entries;
   const int descriptor = ::dirfd(directory);
+  std::vector<std::string> stale;
   while (const dirent* item = ::readdir(directory)) {
-    const std::string name = item->d_name;
+    std::string name = item->d_name;
+    if (isTemporaryName(name)) {
+      if (processIsGone(processOfTemporary(name))) stale.push_back(std::move(name));
+      continue;
+    }
     if (!endsWithIgnoringCase(name, kEntrySuffix)) continue;
     struct stat info{};
     if (::fstatat(descriptor, name.c_str(), &info, 0) != 0 || !S_ISREG(info.st_mode)) continue;
-    entries.push_back({name, FileIdentity::of(info)});
-  }
-  ::closedir(directory);
-  std::sort(entries.begin(), entries.end(), [](const Listing& a, const Listing& b) { return a.name < b.name; });
-  return entries;
-}
-
-void VdirFolder::removeStaleTemporaryFiles() const {
-  DIR* directory = ::opendir(path_.c_str());
-  if (!directory) return;
-  const int descriptor = ::dirfd(directory);
-  std::vector<std::string> stale;
-  while (const dirent* item = ::readdir(directory)) {
-    const std::string name = item->d_name;
-    if (isTemporaryName(name) && processIsGone(processOfTemporary(name))) stale.push_back(name);
+    entries.push_back({std::move(name), FileIdentity::of(info)});
   }
   for (const auto& name : stale) ::unlinkat(descriptor, name.c_str(), 0);
   ::closedir(directory);
+  std::sort(entries.begin(), entries.end(), [](const Listing& a, const Listing& b) { return a.name < b.name; });
+  return entries;
 }
 
 std::optional<VdirFolder::Contents> VdirFolder::readEntry(const std::string& name, std::size_t limit) const {

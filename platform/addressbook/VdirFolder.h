@@ -34,11 +34,9 @@ class VdirFolder {
     FileIdentity identity;
   };
   // The regular ".vcf" files (any case of the extension), sorted by name.
-  // Empty when the folder does not exist or cannot be read.
+  // Empty when the folder does not exist or cannot be read. Listing also
+  // removes the temporary files of saves that were cut short.
   std::vector<Listing> listEntries() const;
-
-  // Removes the temporary files of saves that were cut short.
-  void removeStaleTemporaryFiles() const;
 
   struct Contents {
     std::string bytes;

@@ -23,8 +23,7 @@
 #include <string>
 
 #include "platform/addressbook/AddressBook.h"
-#include "platform/addressbook/AddressKeys.h"
-#include "platform/addressbook/Labels.h"
+#include "tests/platform/addressbook/AddressBookTestSupport.h"
 
 namespace {
 
@@ -47,34 +46,8 @@ std::string picture() {
   return bytes;
 }
 
-MultiValue strings(std::initializer_list<std::pair<std::string_view, std::string>> labelled) {
-  MultiValue values(MultiValueType::MultiString);
-  for (const auto& [label, value] : labelled) values.addValueAndLabel(value, std::string(label));
-  return values;
-}
-
 std::shared_ptr<Record> business(const std::string& name, const std::string& image) {
-  auto record = Record::personCreate();
-  record->setValue(Property::Kind, PropertyValue(PersonKind::Organization));
-  record->setValue(Property::Organization, PropertyValue(name));
-  record->setValue(Property::Phone, PropertyValue(strings({{kWorkLabel, "+1 555 555 0188"}, {kMobileLabel, "+1 555 555 0199"}})));
-  record->setValue(Property::Email, PropertyValue(strings({{kWorkLabel, "hello@sunrise-bakery.example"}})));
-  MultiValue addresses(MultiValueType::MultiDictionary);
-  addresses.addValueAndLabel(MultiValue::Dictionary{{std::string(kAddressStreetKey), "12 Mill Lane"},
-                                                    {std::string(kAddressCityKey), "Springfield"},
-                                                    {std::string(kAddressStateKey), "OR"},
-                                                    {std::string(kAddressZIPKey), "97477"},
-                                                    {std::string(kAddressCountryKey), "United States"},
-                                                    {std::string(kAddressCountryCodeKey), "us"}},
-                             std::string(kWorkLabel));
-  addresses.addValueAndLabel(MultiValue::Dictionary{{std::string(kAddressStreetKey), "3 Harbour Road"},
-                                                    {std::string(kAddressCityKey), "Portland"}},
-                             std::string(kHomeLabel));
-  record->setValue(Property::Address, PropertyValue(addresses));
-  record->setValue(Property::URL, PropertyValue(strings({{kHomePageLabel, "http://sunrise-bakery.example/"}})));
-  record->setValue(Property::Note, PropertyValue(std::string("Open every day from 6 am. Sourdough on Saturdays.")));
-  if (!image.empty()) record->setImageData(image);
-  return record;
+  return testing::organization(name, image);
 }
 
 class BenchBook {

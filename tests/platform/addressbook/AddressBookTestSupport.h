@@ -1,5 +1,5 @@
 #pragma once
-// Shared pieces of the address-book tests: a temporary folder, files in it,
+// Shared pieces of the address-book tests (and its benchmark): a temporary folder, files in it,
 // and an organization entry filled the way the ad library fills one.
 
 #include <cstdlib>
@@ -13,24 +13,15 @@
 #include "platform/addressbook/AddressBook.h"
 #include "platform/addressbook/AddressKeys.h"
 #include "platform/addressbook/Labels.h"
+#include "tests/platform/foundation/FoundationTestFolder.h"
 
 namespace platform::addressbook::testing {
 
 class TestFolder {
  public:
-  TestFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "addressbook-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    book_ = path_ + "/book";
-  }
-  ~TestFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-  TestFolder(const TestFolder&) = delete;
-  TestFolder& operator=(const TestFolder&) = delete;
+  TestFolder() : book_(root_.path() + "/book") {}
 
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return root_.path(); }
   // The address-book folder inside (not created).
   const std::string& book() const { return book_; }
 
@@ -65,7 +56,7 @@ class TestFolder {
   }
 
  private:
-  std::string path_;
+  platform::testing::FoundationTestFolder root_;
   std::string book_;
 };
 

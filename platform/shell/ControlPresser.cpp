@@ -29,6 +29,8 @@ bool tapInWindow(const std::shared_ptr<ui::Window>& window, const ui::View& view
 
 bool ControlPresser::press(const std::shared_ptr<ui::Window>& window, const std::string& title) {
   if (!window) return false;
+  // Bar buttons are found by where they now lie.
+  window->layoutIfNeeded();
   auto buttonView = findShown(window, [&](const std::shared_ptr<ui::View>& view) {
     const auto* button = dynamic_cast<const ui::Button*>(view.get());
     return button && button->isEnabled() && button->currentTitle() == title;

@@ -107,6 +107,9 @@ graphics::Rect ViewTreeDump::screenFrame(const ui::View& view, ui::InterfaceOrie
 
 std::string ViewTreeDump::json(const std::shared_ptr<ui::Window>& window) {
   if (!window) return "null\n";
+  // The dump shows where views are now, after any pending layout, exactly
+  // as a touch or a screenshot would find them.
+  window->layoutIfNeeded();
   std::string out;
   appendView(out, *window, window->interfaceOrientation(), 0);
   out += '\n';

@@ -5,7 +5,8 @@
 //    "hidden": false, "text": ..., "title": ..., "on": ..., "children": [...]}
 // "class" is the C++ class name without namespaces; "frame" is where the
 // view lies on the portrait screen, in points with the status bar
-// included, whatever the orientation (the same space as script touches).
+// included, whatever the orientation (the same space as script touches),
+// after any pending layout has been resolved.
 // Labels carry "text", buttons their current "title", switches "on", and
 // navigation bars the "title" of their top item and the titles of the
 // buttons they show ("left", "right", "back").

@@ -36,6 +36,10 @@ bool Window::sendTouch(TouchPhase phase, graphics::Point point) {
   // The handlers may drop the last outside reference to this window.
   auto self = std::static_pointer_cast<Window>(shared_from_this());
   const double now = RunLoop::current().now();
+  // A turn or a resize since the last frame may have left layout pending;
+  // the finger must meet the views where they now are, not where the last
+  // drawn frame had them.
+  layoutIfNeeded();
   if (phase == TouchPhase::Began) {
     if (touch_) sendTouch(TouchPhase::Cancelled, touch_->locationInWindow());
     auto view = hitTestWithEvent(point, nullptr);

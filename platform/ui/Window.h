@@ -13,7 +13,8 @@
 // A touch that begins is delivered to the view the hit test finds, and
 // every later phase of it goes to that same view, wherever the finger is
 // by then. One finger at a time: a new touch that begins while another is
-// down cancels the old one first.
+// down cancels the old one first. Pending layout is resolved before each
+// phase is delivered, so a touch right after a turn hits the turned layout.
 //
 // Ownership: whoever creates the window owns it; keyWindow() is a weak
 // link. The window keeps the touch in progress.

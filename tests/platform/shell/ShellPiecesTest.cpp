@@ -134,6 +134,25 @@ TEST_F(ShellPieces, PressTapsNavigationBarButtons) {
   EXPECT_EQ(nav->viewControllers().size(), 1u);
 }
 
+TEST_F(ShellPieces, DumpAndPressSeeTheLayoutOfATurnNotTheLastFrameDrawn) {
+  auto root = std::make_shared<ui::ViewController>();
+  root->setTitle("Root");
+  int tapped = 0;
+  root->navigationItem()->setRightBarButtonItem(ui::BarButtonItem::initWithTitleStyleTargetAction(
+      "Next", ui::BarButtonItem::kStylePlain, [&](ui::BarButtonItem&) { ++tapped; }));
+  auto nav = ui::NavigationController::initWithRootViewController(root);
+  window_->addSubview(nav->view());
+  ViewTreeDump::json(window_);
+
+  // Nothing is rendered between the turn and the dump or the press.
+  window_->setInterfaceOrientation(ui::InterfaceOrientation::LandscapeRight);
+  const auto json = ViewTreeDump::json(window_);
+  // The bar runs the whole 480-point length of the screen's right edge.
+  EXPECT_NE(json.find("{\"class\":\"NavigationBar\",\"frame\":[256,0,44,480]"), std::string::npos) << json;
+  EXPECT_TRUE(ControlPresser::press(window_, "Next"));
+  EXPECT_EQ(tapped, 1);
+}
+
 TEST_F(ShellPieces, RecorderJournalsNavigationDefaultsAndUrls) {
   auto journal = EventJournal::openAtPath((dir_ / "events.jsonl").string(), loop_.clock());
   ASSERT_NE(journal, nullptr);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/foundation/Iso8601DateParser.h"
 #include "platform/foundation/Url.h"
 #include "platform/location/FixSchedule.h"
 
@@ -125,6 +126,15 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (v != "1" && v != "2") return "expects 1 or 2";
          o.scale = v == "2" ? 2 : 1;
+         return "";
+       }},
+      {"--wall-time", "VORLA_WALL_TIME", "ISO-8601",
+       "the wall clock at start, e.g. 2009-06-02T12:00:00Z (default: the real time); headless, it moves on "
+       "with the script's waits",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         auto date = Iso8601DateParser::dateFromString(v);
+         if (!date) return "expects a date and time such as 2009-06-02T12:00:00Z, not \"" + v + "\"";
+         o.wallTime = date->timeIntervalSince1970();
          return "";
        }},
       {"--headless", "VORLA_HEADLESS", nullptr, "run without a window, driven by --script, writing into --out",

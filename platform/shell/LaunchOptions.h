@@ -30,6 +30,8 @@ struct LaunchOptions {
   std::optional<UrlOpening> openUrls;
   // Unset: on in the window, off headless.
   std::optional<bool> audio;
+  // The wall clock at start, seconds since 1970; unset: the real time.
+  std::optional<double> wallTime;
   int scale = 1;
   bool headless = false;
   std::optional<std::string> script;

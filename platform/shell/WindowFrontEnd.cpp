@@ -11,6 +11,7 @@
 #include "platform/shell/AppLauncher.h"
 #include "platform/shell/EventRecorder.h"
 #include "platform/shell/GLibMainContextSource.h"
+#include "platform/shell/WallClock.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Screen.h"
@@ -92,6 +93,8 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   g_signal_connect(window_, "key-press-event", G_CALLBACK(onKey), this);
   g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
 
+  // The window runs on real time; a pinned start only shifts the wall clock.
+  if (options_.wallTime) WallClock::install(options_.wallTime, loop.clock());
   delegate.applicationDidFinishLaunching(ui::Application::sharedApplication());
   recorder.observeNavigation(ui::Window::keyWindow());
 
@@ -105,6 +108,7 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   recorder.uninstall();
   loop.removeSource(source.get());
   if (journal) EventJournal::setCurrent(nullptr);
+  if (options_.wallTime) WallClock::uninstall();
   return 0;
 }
 

@@ -79,6 +79,15 @@ TEST(AppLauncherFlags, EnvironmentFillsInAndFlagsWin) {
   EXPECT_EQ(result.options.deviceId, "x1");
 }
 
+TEST(AppLauncherFlags, WallTimeIsAnInstantFromTheFlagOrTheEnvironment) {
+  EXPECT_FALSE(parse({}).options.wallTime) << "unset: the real time";
+  Env env{{{"VORLA_WALL_TIME", "2009-06-02T12:00:00Z"}}};
+  EXPECT_EQ(parse({}, env).options.wallTime, 1243944000.0);
+  EXPECT_EQ(parse({"--wall-time=2009-06-02T14:00:00+02:00"}).options.wallTime, 1243944000.0);
+  EXPECT_EQ(parse({"--wall-time", "2010-01-01"}, env).options.wallTime, 1262304000.0);
+  EXPECT_EQ(parse({}, Env{{{"VORLA_WALL_TIME", "noon"}}}).error.rfind("VORLA_WALL_TIME expects", 0), 0u);
+}
+
 TEST(AppLauncherFlags, BadEnvironmentValuesNameTheVariable) {
   EXPECT_EQ(parse({}, Env{{{"VORLA_SCALE", "3"}}}).error, "VORLA_SCALE expects 1 or 2");
   EXPECT_EQ(parse({}, Env{{{"VORLA_HEADLESS", "maybe"}}}).error, "VORLA_HEADLESS expects 1 or 0");
@@ -112,6 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFlags{{"--location-services", "maybe"}, "expects on or off"},
                       BadFlags{{"--location", "north"}, "--location"},
                       BadFlags{{"--open-urls", "browser"}, "expects xdg-open or log"},
+                      BadFlags{{"--wall-time", "yesterday"}, "--wall-time expects a date and time"},
+                      BadFlags{{"--wall-time", "2009-06-31T12:00:00Z"}, "--wall-time expects"},
                       BadFlags{{"--device-id", "a", "--no-device-id"}, "exclude each other"},
                       BadFlags{{"--location", "1,2,3", "--location-file", "f"}, "exclude each other"},
                       BadFlags{{"--headless", "--script", "s"}, "--headless needs --script FILE and --out DIR"},

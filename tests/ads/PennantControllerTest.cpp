@@ -151,24 +151,41 @@ TEST_F(PennantControllerTest, AFirstAdThatCannotEvenStartIsStillReported) {
 }
 
 TEST_F(PennantControllerTest, AFreshRequestWhileTheFirstLoadsCanWinTheRace) {
-  // The first answer is slow; the second arrives first and flips in.
-  std::atomic<int> served{0};
-  server.server.server().Get("/slow_or_fast", [&](const httplib::Request&, httplib::Response& response) {
-    if (served++ == 0) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // The first ad asks an endpoint that answers only once the fresh ad, which
+  // asks another, has flipped in (or after a long time-out), so the fresh
+  // ad wins every time, however the two requests are scheduled.
+  auto freshShown = std::make_shared<std::atomic<bool>>(false);
+  struct Release {
+    std::shared_ptr<std::atomic<bool>> flag;
+    ~Release() { *flag = true; }
+  } release{freshShown};
+  server.server.server().Get("/slow", [freshShown](const httplib::Request&, httplib::Response& response) {
+    constexpr auto kStep = std::chrono::milliseconds(5);
+    constexpr int kSteps = 2000;  // ten seconds
+    for (int step = 0; step < kSteps && !*freshShown; ++step) std::this_thread::sleep_for(kStep);
     response.set_content(kTextAd, "application/json");
   });
-  host->endpoint = server.server.url("/slow_or_fast");
+  server.server.server().Get("/fast", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content(kTextAd, "application/json");
+  });
+  host->endpoint = server.server.url("/slow");
   auto view = PennantView::requestAdWithDelegate(host);
+  host->endpoint = server.server.url("/fast");
   auto controller = controllerOf(view);
   auto first = controller->currentlyDisplayedAd();
   std::weak_ptr<PennantAd> weakFirst = first;
   first.reset();
   view->requestFreshAd();
+  auto fresh = controller->loadingAd();
   loop.runUntil([&] { return bannerOf(view) != nullptr; });
+  *freshShown = true;
+  ASSERT_NE(bannerOf(view), nullptr);
+  EXPECT_EQ(bannerOf(view)->ad(), fresh);
   EXPECT_TRUE(host->received.empty()) << "the fresh ad flipped in silently";
   settle();
   EXPECT_TRUE(host->received.empty());
   EXPECT_TRUE(weakFirst.expired()) << "the first ad was released and never reported";
+  EXPECT_EQ(server.countOf("/fast"), 1u);
 }
 
 TEST_F(PennantControllerTest, OnlyTheSecondOfTwoFreshRequestsCanReplaceTheBanner) {

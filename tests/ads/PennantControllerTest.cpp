@@ -141,13 +141,58 @@ TEST_F(PennantControllerTest, AFailedFirstAdIsReportedAndAFreshAdFlipsIntoTheEmp
   EXPECT_NE(bannerOf(view), nullptr);
 }
 
-TEST_F(PennantControllerTest, AFirstAdThatCannotEvenStartIsStillReported) {
-  host->endpoint = "not a url";
-  auto view = PennantView::requestAdWithDelegate(host);
-  // The failure happened inside request(); the host hears of it all the same.
-  ASSERT_EQ(host->failed.size(), 1u);
-  EXPECT_EQ(host->failed[0], view);
+TEST_F(PennantControllerTest, AFirstAdThatCannotEvenStartIsReportedAfterTheViewWasHandedOut) {
+  // A host that keeps the view it is given and drops it when told the first
+  // ad failed, as the app does.
+  struct StoringHost : CountingHost {
+    std::shared_ptr<PennantView> stored;
+    void didFailToReceiveAd(const std::shared_ptr<PennantView>& view) override {
+      CountingHost::didFailToReceiveAd(view);
+      stored.reset();
+    }
+  };
+  auto storing = std::make_shared<StoringHost>();
+  storing->embedded = false;
+  storing->endpoint = "not a url";
+  storing->stored = PennantView::requestAdWithDelegate(storing);
+  auto view = storing->stored;
+  // The failure happened inside request(); the host hears of it on the next
+  // turn of the run loop, after it stored the view.
+  EXPECT_TRUE(storing->failed.empty());
+  loop.loop().runPending();
+  ASSERT_EQ(storing->failed.size(), 1u);
+  EXPECT_EQ(storing->failed[0], view);
+  EXPECT_EQ(storing->stored, nullptr) << "the host let go of the failed view";
   EXPECT_EQ(controllerOf(view)->currentlyDisplayedAd(), nullptr);
+  settle();
+  EXPECT_EQ(storing->failed.size(), 1u) << "told once";
+  EXPECT_TRUE(storing->received.empty());
+}
+
+TEST_F(PennantControllerTest, AFreshAdThatCannotStartIsDroppedSilentlyOnTheNextTurn) {
+  server.setAnswer(kTextAd);
+  auto view = PennantView::requestAdWithDelegate(host);
+  settle();
+  auto controller = controllerOf(view);
+  auto shown = controller->currentlyDisplayedAd();
+  host->endpoint = "not a url";
+  view->requestFreshAd();
+  EXPECT_NE(controller->loadingAd(), nullptr) << "held until the next turn";
+  settle();
+  EXPECT_EQ(controller->loadingAd(), nullptr);
+  EXPECT_EQ(controller->currentlyDisplayedAd(), shown);
+  EXPECT_EQ(bannerOf(view)->ad(), shown);
+  EXPECT_TRUE(host->failed.empty());
+
+  // A second fresh request before that turn replaces the failed one, whose
+  // outcome then belongs to no field and is ignored.
+  view->requestFreshAd();
+  host->endpoint.reset();
+  view->requestFreshAd();
+  auto second = controller->loadingAd();
+  settle();
+  EXPECT_EQ(controller->currentlyDisplayedAd(), second);
+  EXPECT_TRUE(host->failed.empty());
 }
 
 TEST_F(PennantControllerTest, AFreshRequestWhileTheFirstLoadsCanWinTheRace) {

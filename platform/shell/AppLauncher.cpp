@@ -27,6 +27,11 @@ AppLauncher::OptionsHook& optionsHook() {
   return *hook;
 }
 
+std::string& usageNotes() {
+  static auto* notes = new std::string();
+  return *notes;
+}
+
 }  // namespace
 
 AppLauncher::ParseResult AppLauncher::parse(const std::vector<std::string>& arguments, const GetEnv& getEnv) {
@@ -112,8 +117,17 @@ std::string AppLauncher::usage() {
     if (flag.env) text += std::string(" [") + flag.env + "]";
     text += "\n";
   }
+  text +=
+      "\nOther environment variables:\n"
+      "  VORLA_BUNDLE_DIR                   the folder of the app's images, sounds and fonts (default: the\n"
+      "                                     assets folder next to the program or up to three folders above)\n"
+      "  VORLA_SCREENSHOTS                  where the window's s key saves screenshots (default: the\n"
+      "                                     current folder)\n";
+  if (!usageNotes().empty()) text += "\n" + usageNotes();
   return text;
 }
+
+void AppLauncher::setUsageNotes(std::string notes) { usageNotes() = std::move(notes); }
 
 void AppLauncher::setOptionsHook(OptionsHook hook) { optionsHook() = std::move(hook); }
 

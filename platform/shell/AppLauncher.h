@@ -37,7 +37,12 @@ class AppLauncher {
   // `arguments` excludes the program name. `getEnv` answers nullptr for an
   // unset variable.
   static ParseResult parse(const std::vector<std::string>& arguments, const GetEnv& getEnv);
+  // The options, the other environment variables the platform reads, and
+  // the app's own notes.
   static std::string usage();
+  // Text the app adds to the end of --help: what the shell cannot know, such
+  // as which ad server it talks to when no host is given.
+  static void setUsageNotes(std::string notes);
 
   // Called with the parsed options after they were applied to the platform
   // and before the delegate is created: where the app reads settings the

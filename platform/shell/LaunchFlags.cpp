@@ -128,6 +128,15 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
          o.scale = v == "2" ? 2 : 1;
          return "";
        }},
+      {"--fit-screen", "VORLA_FIT_SCREEN", "on|off",
+       "with --scale 2, shrink the window to fit the screen's work area, keeping its shape (default on; off: "
+       "exactly twice 320 x 480)",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         auto value = onOffText(v);
+         if (!value) return "expects on or off";
+         o.fitScreen = *value;
+         return "";
+       }},
       {"--wall-time", "VORLA_WALL_TIME", "ISO-8601",
        "the wall clock at start, e.g. 2009-06-02T12:00:00Z (default: the real time); headless, it moves on "
        "with the script's waits",

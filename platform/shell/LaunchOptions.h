@@ -33,6 +33,8 @@ struct LaunchOptions {
   // The wall clock at start, seconds since 1970; unset: the real time.
   std::optional<double> wallTime;
   int scale = 1;
+  // The window shrinks to fit the screen's work area (never below scale 1).
+  bool fitScreen = true;
   bool headless = false;
   std::optional<std::string> script;
   std::optional<std::string> out;

@@ -28,7 +28,7 @@ TEST(AppLauncherFlags, ReadsEveryFlagInBothSpellings) {
   auto result = parse({"--home", "/tmp/h", "--request-host=http://127.0.0.1:9000", "--media-host",
                        "https://media.example.org", "--device-id", "abc-123", "--language", "es", "--locale",
                        "es_ES", "--location-services", "on", "--location", "40.4,-3.7,65", "--open-urls", "log",
-                       "--audio=off", "--scale", "2", "--out", "/tmp/o"});
+                       "--audio=off", "--scale", "2", "--fit-screen", "off", "--out", "/tmp/o"});
   ASSERT_EQ(result.error, "");
   const auto& o = result.options;
   EXPECT_EQ(o.home, "/tmp/h");
@@ -42,6 +42,8 @@ TEST(AppLauncherFlags, ReadsEveryFlagInBothSpellings) {
   EXPECT_EQ(o.openUrls, UrlOpening::Log);
   EXPECT_EQ(o.audio, false);
   EXPECT_EQ(o.scale, 2);
+  EXPECT_FALSE(o.fitScreen);
+  EXPECT_TRUE(parse({}).options.fitScreen) << "fitted unless asked otherwise";
   EXPECT_EQ(o.out, "/tmp/o");
   EXPECT_FALSE(o.headless);
 }

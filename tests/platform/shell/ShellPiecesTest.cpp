@@ -211,6 +211,24 @@ TEST(WindowKeys, ArrowsTurnTheDeviceAndTheSameArrowTurnsItBack) {
   EXPECT_EQ(WindowFrontEnd::orientationAfterKey(4, GDK_KEY_a), 4);
 }
 
+TEST(WindowSize, ScaleTwoShrinksToTheWorkAreaKeepingTheShapeButNeverBelowOne) {
+  // A 1366 x 768 laptop with a 27-pixel panel: 960 rows do not fit.
+  const double laptop = WindowFrontEnd::fittedScale(2, 1366, 741);
+  EXPECT_LT(laptop, 2);
+  EXPECT_LE(480 * laptop + WindowFrontEnd::kFrameAllowanceHeight, 741);
+  EXPECT_GT(480 * laptop + WindowFrontEnd::kFrameAllowanceHeight, 740) << "as large as fits";
+  // Room enough: the asked-for scale.
+  EXPECT_EQ(WindowFrontEnd::fittedScale(2, 1920, 1053), 2);
+  // A tall, narrow area limits by width.
+  const double narrow = WindowFrontEnd::fittedScale(2, 600, 2000);
+  EXPECT_LE(320 * narrow + WindowFrontEnd::kFrameAllowanceWidth, 600);
+  EXPECT_GT(320 * narrow + WindowFrontEnd::kFrameAllowanceWidth, 599);
+  // The phone's own size is kept even where it does not fit.
+  EXPECT_EQ(WindowFrontEnd::fittedScale(1, 640, 480), 1);
+  EXPECT_EQ(WindowFrontEnd::fittedScale(2, 640, 480), 1);
+  EXPECT_EQ(WindowFrontEnd::fittedScale(2, 0, 0), 1);
+}
+
 TEST(WindowScreenshots, NamesNeverOverwriteEarlierShots) {
   const auto dir = fs::temp_directory_path() / ("shell-shots-" + std::to_string(::getpid()));
   fs::create_directories(dir);

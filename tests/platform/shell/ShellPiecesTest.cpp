@@ -53,9 +53,22 @@ class ShellPieces : public ::testing::Test {
     return text.str();
   }
 
+  // A navigation stack in the window whose root screen "Root" has a
+  // right-hand bar button "Next" that counts its taps in nextTaps_.
+  std::shared_ptr<ui::NavigationController> showRootWithNextButton() {
+    auto root = std::make_shared<ui::ViewController>();
+    root->setTitle("Root");
+    root->navigationItem()->setRightBarButtonItem(ui::BarButtonItem::initWithTitleStyleTargetAction(
+        "Next", ui::BarButtonItem::kStylePlain, [this](ui::BarButtonItem&) { ++nextTaps_; }));
+    auto nav = ui::NavigationController::initWithRootViewController(root);
+    window_->addSubview(nav->view());
+    return nav;
+  }
+
   RunLoop loop_;
   std::shared_ptr<ui::Window> window_;
   fs::path dir_;
+  int nextTaps_ = 0;
 };
 
 TEST_F(ShellPieces, ViewDumpGivesClassesScreenFramesAndTexts) {
@@ -116,15 +129,9 @@ TEST_F(ShellPieces, PressFindsShownButtonsByTitleOnly) {
 }
 
 TEST_F(ShellPieces, PressTapsNavigationBarButtons) {
-  auto root = std::make_shared<ui::ViewController>();
-  root->setTitle("Root");
-  int tapped = 0;
-  root->navigationItem()->setRightBarButtonItem(ui::BarButtonItem::initWithTitleStyleTargetAction(
-      "Next", ui::BarButtonItem::kStylePlain, [&](ui::BarButtonItem&) { ++tapped; }));
-  auto nav = ui::NavigationController::initWithRootViewController(root);
-  window_->addSubview(nav->view());
+  auto nav = showRootWithNextButton();
   EXPECT_TRUE(ControlPresser::press(window_, "Next"));
-  EXPECT_EQ(tapped, 1);
+  EXPECT_EQ(nextTaps_, 1);
 
   auto second = std::make_shared<ui::ViewController>();
   second->setTitle("Second");
@@ -135,14 +142,8 @@ TEST_F(ShellPieces, PressTapsNavigationBarButtons) {
 }
 
 TEST_F(ShellPieces, DumpAndPressSeeTheLayoutOfATurnNotTheLastFrameDrawn) {
-  auto root = std::make_shared<ui::ViewController>();
-  root->setTitle("Root");
-  int tapped = 0;
-  root->navigationItem()->setRightBarButtonItem(ui::BarButtonItem::initWithTitleStyleTargetAction(
-      "Next", ui::BarButtonItem::kStylePlain, [&](ui::BarButtonItem&) { ++tapped; }));
-  auto nav = ui::NavigationController::initWithRootViewController(root);
-  window_->addSubview(nav->view());
-  ViewTreeDump::json(window_);
+  auto nav = showRootWithNextButton();
+  ViewTreeDump::json(window_);  // laid out once, in portrait
 
   // Nothing is rendered between the turn and the dump or the press.
   window_->setInterfaceOrientation(ui::InterfaceOrientation::LandscapeRight);
@@ -150,7 +151,7 @@ TEST_F(ShellPieces, DumpAndPressSeeTheLayoutOfATurnNotTheLastFrameDrawn) {
   // The bar runs the whole 480-point length of the screen's right edge.
   EXPECT_NE(json.find("{\"class\":\"NavigationBar\",\"frame\":[256,0,44,480]"), std::string::npos) << json;
   EXPECT_TRUE(ControlPresser::press(window_, "Next"));
-  EXPECT_EQ(tapped, 1);
+  EXPECT_EQ(nextTaps_, 1);
 }
 
 TEST_F(ShellPieces, RecorderJournalsNavigationDefaultsAndUrls) {

@@ -18,10 +18,11 @@ fail() {
   exit 1
 }
 
-# Sets $wid once the window titled "Vorla Button" is shown.
+# Sets $wid once the window titled "Vorla Button" is shown. A loaded CI machine
+# can take many seconds to start GTK under Xvfb, so the wait is generous.
 wait_for_window() {
   wid=""
-  for _ in $(seq 100); do
+  for _ in $(seq 600); do
     wid=$(xdotool search --name '^Vorla Button$' 2>/dev/null | head -n 1 || true)
     [ -n "$wid" ] && break
     sleep 0.1

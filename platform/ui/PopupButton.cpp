@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Font.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/Colors.h"
 #include "platform/ui/ControlDrawing.h"
 #include "platform/ui/PopupText.h"
 
@@ -37,8 +38,6 @@ constexpr Color kSheetRedTop = rgb(238, 88, 82);
 constexpr Color kSheetRedBottom = rgb(196, 22, 18);
 constexpr Color kSheetDarkTop = rgb(112, 112, 114);
 constexpr Color kSheetDarkBottom = rgb(40, 40, 42);
-constexpr Color kSheetPressedTop = rgb(5, 140, 245);
-constexpr Color kSheetPressedBottom = rgb(1, 93, 230);
 constexpr Color kSheetBorder = Color::colorWithWhiteAlpha(0, 0.7);
 constexpr Color kSheetDarkTitle = rgb(20, 20, 20);
 
@@ -100,7 +99,7 @@ void PopupButton::drawSheetButton(GraphicsContext& context) const {
   Color top = kSheetLightTop, bottom = kSheetLightBottom;
   if (look_ == Look::SheetDestructive) top = kSheetRedTop, bottom = kSheetRedBottom;
   if (look_ == Look::SheetCancel) top = kSheetDarkTop, bottom = kSheetDarkBottom;
-  if (isHighlighted()) top = kSheetPressedTop, bottom = kSheetPressedBottom;
+  if (isHighlighted()) top = Colors::kPressedButtonTop, bottom = Colors::kPressedButtonBottom;
   const Rect outline = inset(b, 0.5);
   context.saveGState();
   ControlDrawing::addRoundedRect(context, outline, kSheetCornerRadius);

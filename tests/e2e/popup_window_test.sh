@@ -7,34 +7,9 @@
 # Usage (under xvfb-run -a): popup_window_test.sh PATH/TO/popup-test-app
 set -eu
 
-app=$1
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "popup window test: $*" >&2
-  echo "--- journal:" >&2
-  cat "$work/out/events.jsonl" >&2 2>/dev/null || true
-  exit 1
-}
-
-VORLA_SCREENSHOTS="$work" "$app" --home "$work/home" --out "$work/out" --open-urls log --audio off \
-  2>"$work/stderr" &
-pid=$!
-
-wid=""
-for _ in $(seq 100); do
-  wid=$(xdotool search --name '^Vorla Button$' 2>/dev/null | head -n 1 || true)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
-[ -n "$wid" ] || fail "the window did not appear"
-sleep 0.5
+test_name="popup window test"
+. "$(dirname "$0")/window_test_lib.sh"
+start_window_app "$1"
 
 journal="$work/out/events.jsonl"
 # The "Alert" button; then a click where "Underneath" is, which the alert takes.

@@ -1,6 +1,9 @@
-# Shared by the window tests (sourced): a scratch folder removed at exit
-# together with the app started in the background ($pid), a failure that
+# Shared by the window tests (sourced, not run): a scratch folder removed at
+# exit together with the app started in the background ($pid), a failure that
 # shows the journal, and the wait for the app's window to appear ($wid).
+# Before sourcing, set `test_name`; then either start the app yourself and
+# call wait_for_window, or call start_window_app APP ARGS..., which starts it
+# with a scratch home and output folder ($work/out/events.jsonl) and waits.
 
 work=$(mktemp -d)
 pid=""
@@ -29,4 +32,11 @@ wait_for_window() {
   done
   [ -n "$wid" ] || fail "the window did not appear"
   sleep 0.5
+}
+
+start_window_app() {
+  VORLA_SCREENSHOTS="$work" "$@" --home "$work/home" --out "$work/out" --open-urls log --audio off \
+    2>"$work/stderr" &
+  pid=$!
+  wait_for_window
 }

@@ -280,8 +280,9 @@ TEST_F(AlertViewTest, TextsOfAnyLengthWrapInsideABoxThatFitsTheScreen) {
   std::string title = "Add ";
   for (int i = 0; i < 400; ++i) title += "Ünïcödé Company ";
   std::string message(200000, 'w');  // one word far wider than the box
+  const std::string add = "Add " + std::string(100000, 'x');
   for (auto* orientation : {"portrait", "landscape"}) {
-    auto alert = AlertView::create(title, message, delegate_, "Cancel", {"Add"});
+    auto alert = AlertView::create(title, message, delegate_, "Cancel", {add});
     alert->show();
     render();
     const Rect box = alert->frame();
@@ -290,7 +291,7 @@ TEST_F(AlertViewTest, TextsOfAnyLengthWrapInsideABoxThatFitsTheScreen) {
     EXPECT_LE(box.maxY(), screen.maxY()) << orientation;
     EXPECT_GE(box.minX(), screen.minX()) << orientation;
     EXPECT_LE(box.maxX(), screen.maxX()) << orientation;
-    tapButton(*alert, "Add");
+    tapButton(*alert, add);
     EXPECT_EQ(delegate_->presses.back().second, 1) << orientation;
     window_->setInterfaceOrientation(InterfaceOrientation::LandscapeLeft);
   }

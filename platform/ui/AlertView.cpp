@@ -68,8 +68,7 @@ void AlertView::initWithTitleMessageDelegateCancelButtonTitleOtherButtonTitles(
 
 void AlertView::setMessage(std::optional<std::string> message) {
   message_ = std::move(message);
-  setNeedsLayout();
-  setNeedsDisplay();
+  contentDidChange();
 }
 
 void AlertView::show() { presentInWindow(nullptr); }

@@ -7,8 +7,7 @@ namespace platform::ui {
 
 void PopupView::setTitle(std::optional<std::string> title) {
   title_ = std::move(title);
-  setNeedsLayout();
-  setNeedsDisplay();
+  contentDidChange();
 }
 
 int PopupView::addButtonWithTitle(std::string title) {
@@ -24,7 +23,7 @@ int PopupView::addButtonWithTitle(std::string title) {
       Control::kEventTouchUpInside);
   buttons_.push_back(button);
   addSubview(button);
-  setNeedsLayout();
+  contentDidChange();
   return index;
 }
 
@@ -48,7 +47,15 @@ void PopupView::refreshButtonLooks() {
   for (int i = 0; i < numberOfButtons(); ++i) {
     buttons_[static_cast<std::size_t>(i)]->setLook(lookForButtonAtIndex(i));
   }
+  contentDidChange();
+}
+
+void PopupView::contentDidChange() {
+  setNeedsDisplay();
   setNeedsLayout();
+  // A box on the screen is placed again now, not at the next render, so
+  // that a touch right after the change finds the buttons where they show.
+  if (superview()) layoutIfNeeded();
 }
 
 void PopupView::layoutSubviews() {

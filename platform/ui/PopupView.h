@@ -83,6 +83,8 @@ class PopupView : public View {
   virtual void didClickButtonAtIndex(int index) = 0;
   // Makes the looks of the buttons follow the indices (cancel, destructive).
   void refreshButtonLooks();
+  // After a text or a button changed: draws and places the box again.
+  void contentDidChange();
 
  private:
   std::optional<std::string> title_;

@@ -190,7 +190,7 @@ void Renderer::drawScreen(cairo_t* cairo, const std::shared_ptr<Window>& window,
     GraphicsContext::pushContext(context);
     auto overlays = window->overlayViews();
     for (const auto& overlay : overlays) {
-      layoutTree(*overlay);
+      overlay->layoutIfNeeded();
       drawView(*context, *overlay, now);
     }
     GraphicsContext::popContext();

@@ -38,8 +38,10 @@ bool Window::sendTouch(TouchPhase phase, graphics::Point point) {
   const double now = RunLoop::current().now();
   // A turn or a resize since the last frame may have left layout pending;
   // the finger must meet the views where they now are, not where the last
-  // drawn frame had them.
+  // drawn frame had them. Overlays lie outside the tree and are laid out
+  // on their own.
   layoutIfNeeded();
+  for (const auto& overlay : overlays_) overlay->layoutIfNeeded();
   if (phase == TouchPhase::Began) {
     if (touch_) sendTouch(TouchPhase::Cancelled, touch_->locationInWindow());
     // The front-most overlay takes every touch while there is one.

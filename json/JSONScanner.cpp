@@ -190,9 +190,10 @@ bool JSONScanner::scanLiteral(std::string_view literal, Value value, Value& out)
 }
 
 bool JSONScanner::scanNumberInto(Value& out, platform::Error* error) {
-  const std::uint8_t* runEnd = doubleCharacters_ ? runEndInSet(*doubleCharacters_) : current_;
+  double value = 0;
+  const std::uint8_t* runEnd = numberRunEnd(value);
   if (runEnd == current_) return fail(current_, -14, error);
-  out = Value::makeNumber(readLeadingDouble(current_, runEnd));
+  out = Value::makeNumber(value);
   current_ = runEnd;
   return true;
 }

@@ -177,6 +177,7 @@ bool JSONScanner::scanDictionaryInto(Value& out, platform::Error* error) {
   // Members go straight into this depth's lane; a failure leaves them
   // uncommitted, which releases them.
   Arena::Run<Member> members(*arena_, depth_);
+  DictionaryMembers keys;
   auto failWith = [&](int code) {
     --depth_;
     return fail(start, code, error);
@@ -186,6 +187,7 @@ bool JSONScanner::scanDictionaryInto(Value& out, platform::Error* error) {
     if (currentCharacter() == '}') break;
     Member* member = members.push();
     if (!scanStringInto(member->key, error)) return failWith(-2);
+    keys.noteKey(members.begin(), members.size() - 1);
     skipWhitespace();
     if (!scanCharacter(u':')) return failWith(-3);
     if (!scanValueInto(member->value, error)) return failWith(-4);
@@ -200,7 +202,13 @@ bool JSONScanner::scanDictionaryInto(Value& out, platform::Error* error) {
   }
   ++current_;  // the closing brace
   --depth_;
-  const auto [kept, sorted] = DictionaryMembers::deduplicate(members.begin(), members.size());
+  std::size_t kept = members.size();
+  bool sorted = false;
+  if (keys.needsDeduplication(kept)) {
+    const auto deduplicated = DictionaryMembers::deduplicate(members.begin(), kept);
+    kept = deduplicated.count;
+    sorted = deduplicated.sortedByKey;
+  }
   out = Value::makeDictionary(kept > 0 ? members.commit(kept) : nullptr, kept, sorted);
   return true;
 }

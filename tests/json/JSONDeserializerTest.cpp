@@ -162,6 +162,19 @@ TEST(JSONDeserializerDictionaries, LaterDuplicateKeyWins) {
   EXPECT_EQ(alike->numberForKey("ayb"), 2.0);
   EXPECT_EQ(alike->numberForKey(""), 5.0);
 
+  // Up to the most keys kept in document order, each of them repeated last.
+  for (int count = 2; count <= 16; ++count) {
+    for (int repeated = 0; repeated < count; ++repeated) {
+      std::string members;
+      for (int i = 0; i < count; ++i) members += "\"key" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+      const auto dictionary = dictionaryOf("{" + members + "\"key" + std::to_string(repeated) + "\":-1}");
+      ASSERT_NE(dictionary, nullptr);
+      ASSERT_EQ(dictionary->size(), static_cast<std::size_t>(count));
+      ASSERT_EQ(dictionary->numberForKey("key" + std::to_string(repeated)), -1.0) << count << " " << repeated;
+      ASSERT_EQ(dictionary->numberForKey("key" + std::to_string((repeated + 1) % count)), (repeated + 1) % count);
+    }
+  }
+
   std::string text = "{";
   for (int i = 0; i < 100; ++i) text += "\"k" + std::to_string(i % 40) + "\":" + std::to_string(i) + ",";
   text += "\"\\u006b7\":-1}";  // "k7" written with an escape is the same key

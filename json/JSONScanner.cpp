@@ -137,8 +137,8 @@ bool JSONScanner::scanValueInto(Value& out, platform::Error* error) {
   switch (*current_) {
     case '{': return scanDictionaryInto(out, error);
     case '[': return scanArrayInto(out, error);
-    case '"':
-    case '\'': return scanStringInto(out, error);
+    case '"': return scanQuotedStringInto(out, current_, error);
+    case '\'': return fail(current_, -11, error);
     case '-': case '0': case '1': case '2': case '3': case '4':
     case '5': case '6': case '7': case '8': case '9': return scanNumberInto(out, error);
     case 't': return scanLiteral("true", Value::makeBoolean(true), out);
@@ -186,7 +186,8 @@ bool JSONScanner::scanDictionaryInto(Value& out, platform::Error* error) {
     skipWhitespace();
     if (currentCharacter() == '}') break;
     Member* member = members.push();
-    if (!scanStringInto(member->key, error)) return failWith(-2);
+    // The whitespace before the key is already behind the cursor.
+    if (!scanQuotedStringInto(member->key, current_, error)) return failWith(-2);
     keys.noteKey(members.begin(), members.size() - 1);
     skipWhitespace();
     if (!scanCharacter(u':')) return failWith(-3);
@@ -287,10 +288,25 @@ bool JSONScanner::scanStringInto(Value& out, platform::Error* error) {
   const std::uint8_t* const location = current_;
   skipWhitespace();
   if (current_ >= end_ || *current_ != '"') return fail(location, -11, error);
+  return scanQuotedStringInto(out, location, error);
+}
+
+bool JSONScanner::scanQuotedStringInto(Value& out, const std::uint8_t* location, platform::Error* error) {
+  if (current_ >= end_ || *current_ != '"') return fail(location, -11, error);
   const std::uint8_t* const runStart = current_ + 1;
-  const std::uint8_t* p = runStart;
+  const std::uint8_t* const p = StringRun::findSpecial(runStart, end_);
+  if (p < end_ && *p == '"') {
+    // Plain ASCII without escapes, the usual key: the input bytes themselves.
+    out = Value::makeString(reinterpret_cast<const char*>(runStart), static_cast<std::size_t>(p - runStart));
+    current_ = p + 1;
+    return true;
+  }
+  return finishStringInto(out, runStart, p, location, error);
+}
+
+bool JSONScanner::finishStringInto(Value& out, const std::uint8_t* runStart, const std::uint8_t* p,
+                                   const std::uint8_t* location, platform::Error* error) {
   for (;;) {
-    p = StringRun::findSpecial(p, end_);
     if (p >= end_) return fail(location, -15, error);
     if (*p == '"') {
       // No escapes: the string is the input bytes themselves.
@@ -301,6 +317,7 @@ bool JSONScanner::scanStringInto(Value& out, platform::Error* error) {
     if (*p == '\\') return scanEscapedStringInto(out, runStart, p, location, error);
     p = Utf8::sequenceEnd(p, end_);
     if (p == nullptr) return fail(location, -16, error);
+    p = StringRun::findSpecial(p, end_);
   }
 }
 

@@ -76,6 +76,14 @@ class JSONScanner : public ByteScanner {
   bool scanDictionaryInto(Value& out, platform::Error* error);
   bool scanArrayInto(Value& out, platform::Error* error);
   bool scanStringInto(Value& out, platform::Error* error);
+  // The string scan for a cursor already past any whitespace; a failure
+  // puts the cursor back to location.
+  bool scanQuotedStringInto(Value& out, const std::uint8_t* location, platform::Error* error);
+  // The rest of a string constant from p, the first byte after runStart
+  // that is a quote, a backslash or not ASCII. Out of line: the short
+  // ASCII strings that make up most documents never get here.
+  [[gnu::noinline]] bool finishStringInto(Value& out, const std::uint8_t* runStart, const std::uint8_t* p,
+                                          const std::uint8_t* location, platform::Error* error);
   bool scanEscapedStringInto(Value& out, const std::uint8_t* runStart, const std::uint8_t* backslash,
                              const std::uint8_t* location, platform::Error* error);
   bool scanNumberInto(Value& out, platform::Error* error);
@@ -84,7 +92,7 @@ class JSONScanner : public ByteScanner {
   // Makes the scanner's own document ready for the public scans.
   void prepareDocument();
   ValuePtr share(const Value& value);
-  bool fail(const std::uint8_t* location, int code, platform::Error* error);
+  [[gnu::cold]] bool fail(const std::uint8_t* location, int code, platform::Error* error);
 
   // The document of the public scans, made on the first one.
   std::shared_ptr<Document> document_;

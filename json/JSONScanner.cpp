@@ -328,6 +328,7 @@ bool JSONScanner::scanEscapedStringInto(Value& out, const std::uint8_t* runStart
   Arena::Run<char> text(*arena_, Arena::kLooseLane);
   auto append = [&text](const std::uint8_t* from, const std::uint8_t* to) {
     const auto size = static_cast<std::size_t>(to - from);
+    if (size == 0) return;  // a fresh lane has no memory to point at yet
     text.reserve(size);
     std::memcpy(text.end(), from, size);
     text.advance(size);

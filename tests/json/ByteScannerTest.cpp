@@ -16,6 +16,21 @@ namespace {
 
 using namespace std::string_literals;
 
+// A small deterministic source of numbers for the randomised cases.
+class XorShift {
+ public:
+  explicit XorShift(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t operator()() {
+    state_ ^= state_ << 13;
+    state_ ^= state_ >> 7;
+    state_ ^= state_ << 17;
+    return state_;
+  }
+
+ private:
+  std::uint64_t state_;
+};
+
 std::shared_ptr<ByteScanner> scannerFor(std::string_view text) {
   return ByteScanner::scannerWithData(ByteScanner::dataWithBytes(text));
 }
@@ -198,13 +213,7 @@ TEST(ByteScannerNumbers, OutOfRangeGivesInfinityOrZero) {
 TEST(ByteScannerNumbers, ShortcutsAgreeWithAFullDecimalConversion) {
   // Integers, short decimals and small exponents take quick paths; every
   // one must give the correctly rounded double that from_chars gives.
-  std::uint64_t state = 88172645463325252ULL;
-  auto next = [&state] {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return state;
-  };
+  XorShift next(88172645463325252ULL);
   for (int i = 0; i < 20000; ++i) {
     std::string text = next() % 2 ? "-" : "";
     text += std::to_string(next() % (std::uint64_t{1} << (next() % 64)));
@@ -234,13 +243,7 @@ TEST(ByteScannerNumbers, DefaultSetAgreesWithAnEqualSetPutInItsPlace) {
   // members takes the general one. Over runs of every shape, both must
   // consume the same bytes and give the same double, sign of zero included.
   static const char kAlphabet[] = "0123456789012345678901234567890123456789eE-.+x";
-  std::uint64_t state = 0x853C49E6748FEA9BULL;
-  auto next = [&state] {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return state;
-  };
+  XorShift next(0x853C49E6748FEA9BULL);
   const auto sameMembers = CharacterSet::characterSetWithCharactersInString("0123456789eE-.");
   for (int i = 0; i < 30000; ++i) {
     std::string text;

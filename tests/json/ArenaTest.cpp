@@ -84,20 +84,6 @@ TEST(ArenaLanes, AnUncommittedRunLeavesTheLaneAsItWas) {
   EXPECT_EQ(kept->serial, 1u);
 }
 
-TEST(ArenaLanes, LooseValuesAndTextShareLaneZeroWithTheirOwnAlignment) {
-  Arena arena;
-  Arena::Run<char> text(arena, Arena::kLooseLane);
-  text.reserve(3);
-  std::copy_n("abc", 3, text.end());
-  text.advance(3);
-  const char* chars = text.commit(3);
-  auto* value = arena.allocateOne<Item>();
-  *value = {7, 8};
-  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(value) % alignof(Item), 0u);
-  EXPECT_EQ(std::string(chars, 3), "abc");
-  EXPECT_EQ(value->serial, 8u);
-}
-
 // Per lane a container that needs a block of its own, then a big one that
 // makes the lane move on from that block.
 void fill(Arena& arena, std::size_t items) {

@@ -4,9 +4,9 @@
 // folder ("<target>.XXXXXX", six random letters or digits), are flushed to
 // disk and then renamed over the target, so a reader (or a crash) sees
 // either the old content or the new, never a half file. The writer holds a
-// lock on its temporary file (flock) for as long as it writes it, so that
-// TemporaryFileSweeper can tell a file that a process left behind when it
-// was ended mid-write from one being written.
+// shared lock on its temporary file (flock) from its creation until it is
+// renamed, so that TemporaryFileSweeper can tell a file that a process left
+// behind when it was ended mid-write from one being written.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,7 +33,10 @@ class FileManager {
   // than maximumLength bytes: callers with a bound never pay for a huge file.
   static std::optional<std::string> contentsAtPath(const std::string& path, std::size_t maximumLength);
   // Replaces the file's content atomically; the folder must exist. The new
-  // file gets the usual permissions (0666 less the umask).
+  // file gets the usual permissions (0666 less the umask). Its modification
+  // time is Date::now(): when a front end runs the app on a clock of its own
+  // (headless), files are stamped on that clock, so ages measured against
+  // it (cached images, the cached location) come out right.
   //
   // Durable writes are flushed to disk before and after the rename, so the
   // new content survives a power cut; caches that can fetch their content

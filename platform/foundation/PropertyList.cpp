@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/foundation/BinaryPlistChecker.h"
+#include "platform/foundation/CNumericLocale.h"
 #include "platform/foundation/StringsFileParser.h"
 #include "platform/foundation/UnicodeText.h"
 
@@ -261,7 +262,10 @@ bool xmlNestingWithinLimit(std::string_view text) {
 std::optional<std::string> xmlOf(plist_t root) {
   char* xml = nullptr;
   std::uint32_t length = 0;
-  plist_to_xml(root, &xml, &length);
+  {
+    const CNumericLocale cNumbers;  // libplist writes <real> with the C library
+    plist_to_xml(root, &xml, &length);
+  }
   if (xml == nullptr) {
     return std::nullopt;
   }
@@ -328,7 +332,10 @@ std::optional<PropertyListValue> PropertyList::propertyListFromData(std::string_
       return std::nullopt;
     }
     plist_t root = nullptr;
-    plist_from_xml(text->data(), static_cast<std::uint32_t>(text->size()), &root);
+    {
+      const CNumericLocale cNumbers;  // libplist reads <real> with strtod
+      plist_from_xml(text->data(), static_cast<std::uint32_t>(text->size()), &root);
+    }
     PlistHolder holder(root);
     auto value = fromPlist(root, 0, budget);
     if (value && format != nullptr) {
@@ -354,8 +361,8 @@ std::optional<std::string> PropertyList::xmlDataFromPropertyList(const PropertyL
   return xmlOf(root.get());
 }
 
-std::optional<std::string> PropertyList::xmlDataFromDictionarySkippingUnwritable(const PropertyListValue::Dictionary& dictionary,
-                                                                  std::vector<std::string>& skippedKeys) {
+std::optional<std::string> PropertyList::xmlDataFromDictionarySkippingUnwritable(
+    const PropertyListValue::Dictionary& dictionary, std::vector<std::string>& skippedKeys) {
   PlistHolder root(plist_new_dict());
   for (const auto& [key, element] : dictionary) {
     const bool writableKey = key.find('\0') == std::string::npos && UnicodeText::isValidUTF8(key);

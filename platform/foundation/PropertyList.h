@@ -57,8 +57,8 @@ class PropertyList {
   // keys of the others (for the reasons above, or a key that is not UTF-8
   // or holds a NUL) are added to `skippedKeys`. nullopt only when libplist
   // fails to write at all.
-  static std::optional<std::string> xmlDataFromDictionarySkippingUnwritable(const PropertyListValue::Dictionary& dictionary,
-                                                             std::vector<std::string>& skippedKeys);
+  static std::optional<std::string> xmlDataFromDictionarySkippingUnwritable(
+      const PropertyListValue::Dictionary& dictionary, std::vector<std::string>& skippedKeys);
 };
 
 }  // namespace platform

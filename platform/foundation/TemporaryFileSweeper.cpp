@@ -16,8 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A clock set back may leave files "from the future"; nothing writes that
-// far ahead, so those count as old.
+// A machine clock set back may leave files "from the future"; nothing
+// writes that far ahead, so those count as old.
 constexpr double kFutureTolerance = 60.0;
 
 bool isStale(const std::string& path) {
@@ -28,11 +28,12 @@ bool isStale(const std::string& path) {
   struct stat info{};
   bool stale = ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
   if (stale) {
-    const double modified = static_cast<double>(info.st_mtim.tv_sec) + static_cast<double>(info.st_mtim.tv_nsec) * 1e-9;
-    // File times are the machine's, whatever clock the app runs on.
+    // The change time, which the kernel keeps on the machine's clock: the
+    // modification time follows the app's clock, which may run apart.
+    const double changed = static_cast<double>(info.st_ctim.tv_sec) + static_cast<double>(info.st_ctim.tv_nsec) * 1e-9;
     const double now =
         std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const double age = now - modified;
+    const double age = now - changed;
     stale = age >= TemporaryFileSweeper::kStaleAfterSeconds || age < -kFutureTolerance;
   }
   // A writer holds the lock while it writes; getting it means nobody does.

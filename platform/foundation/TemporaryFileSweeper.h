@@ -6,10 +6,10 @@
 //
 // Only files of that shape are touched, and only stale ones: regular files
 // (never links or folders) that no writer holds (FileManager locks its
-// temporary file while it writes it) and that have not changed for
-// kStaleAfterSeconds (which covers the instants before the lock is taken and
-// after it is let go). Another instance of the app writing in the same home
-// at the same moment keeps its files.
+// temporary file until it is renamed) and whose change time, on the
+// machine's clock, is kStaleAfterSeconds old (which covers the instant
+// between creating the file and locking it). Another instance of the app
+// writing in the same home at the same moment keeps its files.
 
 #include <cstddef>
 #include <string>

@@ -111,8 +111,9 @@ TEST_F(HostileHome, TemporaryFilesOfInterruptedWritesAreRemovedAtStartUp) {
   for (const std::string& path : {preferencesFile() + ".a1B2c3", preferencesFile() + ".Zz9Yy8",
                                   home() + "/Documents/pennant/image_cache/url.Qq1Ww2"}) {
     std::ofstream(path) << "half a file";
-    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(5));
   }
+  // Left behind a little while ago.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
   auto run = AppRun::headless(home(), "wait 1\n");
   ASSERT_EQ(run.status, 0) << run.stderrText;
   EXPECT_TRUE(leftovers(home()).empty());

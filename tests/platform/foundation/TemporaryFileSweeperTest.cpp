@@ -5,7 +5,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "FoundationTestFolder.h"
 #include "platform/foundation/Date.h"
@@ -18,26 +20,27 @@ using testing::FoundationTestFolder;
 
 class TemporaryFileSweeperTest : public ::testing::Test {
  protected:
-  // A file with its modification time `age` seconds in the past.
-  std::string file(const std::string& name, double age = 10) {
+  std::string file(const std::string& name) {
     const std::string path = folder_.file(name);
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     EXPECT_TRUE(FileManager::writeContentsAtomically(path, "left behind", FileManager::Durability::Cache));
-    FileManager::setModificationDateOfItemAtPath(
-        path, Date::dateWithTimeIntervalSince1970(static_cast<double>(::time(nullptr)) - age));
     return path;
+  }
+  // Long enough for the files made so far to count as left behind.
+  static void letTimePass() {
+    std::this_thread::sleep_for(std::chrono::duration<double>(TemporaryFileSweeper::kStaleAfterSeconds + 0.1));
   }
   bool exists(const std::string& name) const { return std::filesystem::exists(folder_.file(name)); }
 
   FoundationTestFolder folder_;
 };
 
-TEST_F(TemporaryFileSweeperTest, RemovesOnlyStaleTemporaryFilesOfOurShapeAtEveryDepth) {
+TEST_F(TemporaryFileSweeperTest, RemovesOnlyStaleTemporaryFilesOfOurShapeAtEveryDepthWhateverTheirDates) {
   file("Library/Preferences/vorla-button.plist.Ab12Cd");
   file("Documents/pennant/localization_cache/20090402/fr.strings.xYz789");
-  file("Documents/pennant/image_cache/url.QQQQQQ", -86400);  // from a clock that was set back
-  // Ours but fresh: perhaps being written by another instance right now.
-  file("Library/Preferences/vorla-button.plist.Fr3sh1", 0);
+  // Dated by an app clock that runs apart from the machine's.
+  const std::string dated = file("Documents/pennant/image_cache/url.QQQQQQ");
+  FileManager::setModificationDateOfItemAtPath(dated, Date::now().dateByAddingTimeInterval(86400 * 365));
   // Not of our shape, or not files at all.
   for (const char* keep : {"Library/Preferences/vorla-button.plist", "Documents/pennant/image_cache/url",
                            "Documents/fr.strings", "Documents/x.Ab12C", "Documents/x.Ab12C!", "Documents/.Ab12Cd"}) {
@@ -46,6 +49,9 @@ TEST_F(TemporaryFileSweeperTest, RemovesOnlyStaleTemporaryFilesOfOurShapeAtEvery
   std::filesystem::create_directories(folder_.file("Documents/folder.Ab12Cd"));
   std::filesystem::create_symlink(folder_.file("Library/Preferences/vorla-button.plist"),
                                   folder_.file("Documents/link.Ab12Cd"));
+  letTimePass();
+  // Ours but fresh: perhaps being written by another instance right now.
+  file("Library/Preferences/vorla-button.plist.Fr3sh1");
 
   EXPECT_EQ(TemporaryFileSweeper::removeStaleTemporaryFilesUnder(folder_.path()), 3u);
   EXPECT_FALSE(exists("Library/Preferences/vorla-button.plist.Ab12Cd"));
@@ -63,7 +69,8 @@ TEST_F(TemporaryFileSweeperTest, AFileAWriterHoldsIsKeptHoweverOld) {
   const std::string path = file("Library/Preferences/vorla-button.plist.H0ld3n");
   const int held = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_GE(held, 0);
-  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  ASSERT_EQ(::flock(held, LOCK_SH), 0);
+  letTimePass();
   EXPECT_EQ(TemporaryFileSweeper::removeStaleTemporaryFilesUnder(folder_.path()), 0u);
   EXPECT_TRUE(std::filesystem::exists(path));
   ::close(held);

@@ -11,9 +11,10 @@
 //
 // Use it wherever such text reaches Pango, with the limit of the text's
 // role. Today: the banner's ad text (kBannerText), the localizer's
-// translations (kStringsTableValue) and navigation titles and bar buttons
-// (kTitle). Alerts (their titles take kTitle, their messages kMessage) and
-// the embedded browser's page titles (kTitle) are to call it the same way:
+// translations (kStringsTableValue), navigation titles and bar buttons
+// (kTitle), and the texts of alerts and action sheets (PopupText, with a
+// limit of its own from the size of their boxes). The embedded browser's
+// page titles (kTitle) and messages (kMessage) are to call it the same way:
 //
 //   label->setText(TextLimit::kMessage.apply(textFromTheServer));
 //

@@ -5,6 +5,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/StringDrawing.h"
+#include "platform/graphics/TextLimit.h"
 #include "platform/ui/ControlDrawing.h"
 
 namespace platform::ui {
@@ -20,20 +21,13 @@ constexpr Color kShadowColor = Color::colorWithWhiteAlpha(0, 0.5);
 
 Rect raised(Rect rect) { return {{rect.origin.x, rect.origin.y + kShadowOffset}, rect.size}; }
 
-bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+// Code points a shown character may take with its accents and joiners.
+constexpr std::size_t kMarksPerCharacter = 4;
 
 }  // namespace
 
-std::string_view PopupText::capForLayout(std::string_view text) {
-  // Cut at a character boundary, so that the last character shown is
-  // whole; a byte that is not UTF-8 counts as one character.
-  std::size_t characters = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (isContinuationByte(text[i])) continue;
-    if (characters == kMaxShownCharacters) return text.substr(0, i);
-    ++characters;
-  }
-  return text;
+std::string PopupText::capForLayout(std::string_view text) {
+  return graphics::TextLimit{kMarksPerCharacter * kMaxShownCharacters, kMaxShownCharacters}.apply(text);
 }
 
 double PopupText::heightOfLines(std::string_view text, const graphics::Font& font, double width, double maxHeight) {
@@ -45,7 +39,7 @@ double PopupText::heightOfLines(std::string_view text, const graphics::Font& fon
 
 void PopupText::drawLines(graphics::GraphicsContext& context, std::string_view text, const graphics::Font& font,
                           Rect box, Color color, bool shadow) {
-  const std::string_view shown = capForLayout(text);
+  const std::string shown = capForLayout(text);
   if (shown.empty() || box.size.width <= 0 || box.size.height <= 0) return;
   auto draw = [&](Rect where, Color ink) {
     context.saveGState();
@@ -60,7 +54,7 @@ void PopupText::drawLines(graphics::GraphicsContext& context, std::string_view t
 
 void PopupText::drawButtonTitle(graphics::GraphicsContext& context, std::string_view text, const graphics::Font& font,
                                 Rect box, Color color, bool shadow) {
-  const std::string_view shown = capForLayout(text);
+  const std::string shown = capForLayout(text);
   if (shadow) ControlDrawing::drawCentredLine(context, shown, raised(box), font, kShadowColor);
   ControlDrawing::drawCentredLine(context, shown, box, font, color);
 }

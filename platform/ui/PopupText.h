@@ -14,6 +14,8 @@
 // Text is drawn centred, with a one-point shadow above it when asked (the
 // engraved look of white text on the blue alert). Stateless.
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "platform/graphics/Color.h"
@@ -32,8 +34,10 @@ class PopupText {
   // beyond it is never laid out.
   static constexpr std::size_t kMaxShownCharacters = 1000;
 
-  // The text as it reaches layout: at most kMaxShownCharacters characters.
-  static std::string_view capForLayout(std::string_view text);
+  // The text as it reaches layout: at most kMaxShownCharacters characters
+  // as a reader counts them (grapheme clusters, never cut inside one, with
+  // room for their marks), through graphics::TextLimit.
+  static std::string capForLayout(std::string_view text);
 
   // The height of the text wrapped within `width`, in whole lines that fit
   // in `maxHeight` (at least one line, cut to it); 0 for an empty text.

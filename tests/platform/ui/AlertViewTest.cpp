@@ -302,4 +302,7 @@ TEST_F(AlertViewTest, TextsOfAnyLengthWrapInsideABoxThatFitsTheScreen) {
   EXPECT_EQ(title.compare(0, capped.size(), capped), 0);
   EXPECT_TRUE(platform::UnicodeText::isValidUTF8(capped));
   EXPECT_EQ(PopupText::capForLayout("Call 555-0100?"), "Call 555-0100?");
+  // The cut falls between clusters: a last letter keeps its accents.
+  const std::string accented = std::string(PopupText::kMaxShownCharacters - 1, 'x') + "e\xCC\x81\xCC\x81";
+  EXPECT_EQ(PopupText::capForLayout(accented + "tail"), accented);
 }

@@ -87,3 +87,40 @@ inline std::shared_ptr<const json::Value> jsonObject(const std::string& text) {
 }
 
 }  // namespace pennant::testing
+
+#include "platform/shell/ControlPresser.h"
+#include "platform/ui/PopupPresenter.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+
+namespace pennant::testing {
+
+// A key window for alerts to show in, and a finger to press their buttons.
+class TestScreen {
+ public:
+  explicit TestScreen(TestLoop& loop) : loop_(loop) {
+    window = platform::ui::Window::create(platform::ui::Screen::mainScreen().bounds());
+    window->makeKeyAndVisible();
+  }
+  ~TestScreen() {
+    // Leave no alert behind for the next test.
+    auto& presenter = platform::ui::PopupPresenter::shared();
+    while (auto shown = presenter.shownPopup()) shown->dismissWithClickedButtonIndexAnimated(0, false);
+  }
+  std::shared_ptr<platform::ui::PopupView> shownAlert() {
+    loop_.loop().advanceBy(0.5);  // the alert's appearance
+    return platform::ui::PopupPresenter::shared().shownPopup();
+  }
+  // Taps the shown alert's button, as a finger would.
+  bool press(const std::string& title) {
+    loop_.loop().advanceBy(0.5);
+    return platform::shell::ControlPresser::press(window, title);
+  }
+
+  std::shared_ptr<platform::ui::Window> window;
+
+ private:
+  TestLoop& loop_;
+};
+
+}  // namespace pennant::testing

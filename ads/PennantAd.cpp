@@ -72,6 +72,11 @@ void PennantAd::requestAdFromServer() {
 
 void PennantAd::addDownloadWithIdentifier(const std::optional<std::string>& url,
                                           const std::optional<std::string>& identifier) {
+  trackedDownloadWithIdentifier(identifier)->loadContentsOfURLAtString(url);
+}
+
+std::shared_ptr<PennantURLDownload> PennantAd::trackedDownloadWithIdentifier(
+    const std::optional<std::string>& identifier) {
   auto download = PennantURLDownload::create();
   download->setSuccessSelector(PennantURLDownload::selector(weak_from_this(), &PennantAd::downloadDidSucceed));
   download->setFailureSelector(PennantURLDownload::selector(weak_from_this(), &PennantAd::downloadDidFail));
@@ -80,7 +85,7 @@ void PennantAd::addDownloadWithIdentifier(const std::optional<std::string>& url,
   // The set takes the download before it starts: a download that fails at
   // once finds itself in the set, and the dispatcher takes it out again.
   if (activeDownloads_) activeDownloads_->insert(download);
-  download->loadContentsOfURLAtString(url);
+  return download;
 }
 
 void PennantAd::requestDidSucceed() {

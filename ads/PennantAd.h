@@ -29,6 +29,7 @@
 #include "ads/PennantAdMedium.h"
 #include "ads/PennantDelegate.h"
 #include "ads/PennantURLDownload.h"
+#include "platform/foundation/Url.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Image.h"
 
@@ -69,6 +70,10 @@ class PennantAd : public std::enable_shared_from_this<PennantAd> {
 
   // Starts the ad; acts only once, in the Created state.
   void request();
+  // Fetches the click URL and carries out the ad's action with the answer;
+  // the ad delegate hears clickDidSucceed (before anything opens) or
+  // clickDidFail.
+  void click();
   bool readyForDisplay() const { return isDisplayable(state_); }
 
   std::shared_ptr<PennantDelegate> delegate() const { return delegate_.lock(); }
@@ -139,9 +144,21 @@ class PennantAd : public std::enable_shared_from_this<PennantAd> {
   void browserIconsDidFinishLoading();
   void requestAdFromServer();
   void addDownloadWithIdentifier(const std::optional<std::string>& url, const std::optional<std::string>& identifier);
+  // A new download in activeDownloads, reporting to the dispatcher, not yet
+  // started.
+  std::shared_ptr<PennantURLDownload> trackedDownloadWithIdentifier(const std::optional<std::string>& identifier);
   void loadAdWithData(const PennantURLDownload::Data& data);
   void requestDidSucceed();
   void requestDidFail();
+
+  // Clicking, in the order it happens.
+  bool isClickDownload(const PennantURLDownload& download) const;
+  void clickDownloadDidSucceed(const std::shared_ptr<PennantURLDownload>& download);
+  void performClickWithData(const PennantURLDownload::Data& data);
+  void launchWebClick(const std::shared_ptr<const platform::Url>& destination);
+  void launchCanvasClick(const std::shared_ptr<const platform::Url>& destination);
+  void clickDidSucceed();
+  void clickDidFail();
 
   void addLocationParameters(PennantDelegate& delegate, Parameters& parameters) const;
   void firePixel(const std::string& url, const char* identifier);
@@ -168,6 +185,9 @@ class PennantAd : public std::enable_shared_from_this<PennantAd> {
   // The pixel downloads in flight, and the ad's own reference to itself
   // that keeps it alive while there are any.
   std::set<std::shared_ptr<PennantURLDownload>> pixelDownloads_;
+  // The click downloads among the tracked ones: each answer is carried out
+  // when it arrives, whatever the state is by then.
+  std::set<const PennantURLDownload*> clickDownloads_;
   std::shared_ptr<PennantAd> selfWhilePixelsLoad_;
 };
 

@@ -54,6 +54,10 @@ void PennantAd::loadAdWithData(const PennantURLDownload::Data& data) {
 }
 
 void PennantAd::downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& finished) {
+  if (isClickDownload(*finished)) {
+    clickDownloadDidSucceed(finished);
+    return;
+  }
   // In the states that wait for nothing, a late download is neither removed
   // nor finished.
   if (!isLoading(state_)) return;
@@ -105,7 +109,12 @@ void PennantAd::downloadDidFail(const std::shared_ptr<PennantURLDownload>& faile
   auto protector = shared_from_this();
   auto download = failed;
   removeTrackedDownload(download);
-  if (isLoading(state_)) requestDidFail();
+  if (isClickDownload(*download)) {
+    clickDownloads_.erase(download.get());
+    clickDidFail();
+  } else if (isLoading(state_)) {
+    requestDidFail();
+  }
   download->cancel();
 }
 

@@ -162,8 +162,28 @@ std::shared_ptr<PennantSingleAdView> PennantController::createSingleAdViewWithAd
   return banner;
 }
 
-void PennantController::clickDidSucceed(const std::shared_ptr<PennantAd>& /*ad*/) {}
+void PennantController::click(const std::shared_ptr<PennantSingleAdView>& banner) {
+  if (!banner) return;
+  // The ad's state is not checked: a second click while one is in flight
+  // is a second click.
+  if (auto ad = banner->ad()) ad->click();
+  banner->animateActionIconForClick();
+}
 
-void PennantController::clickDidFail(const std::shared_ptr<PennantAd>& /*ad*/) {}
+void PennantController::clickDidSucceed(const std::shared_ptr<PennantAd>& ad) {
+  removeSpinnerAndRestoreActionIconIfPossibleForAd(ad);
+}
+
+void PennantController::clickDidFail(const std::shared_ptr<PennantAd>& ad) {
+  removeSpinnerAndRestoreActionIconIfPossibleForAd(ad);
+}
+
+void PennantController::removeSpinnerAndRestoreActionIconIfPossibleForAd(const std::shared_ptr<PennantAd>& ad) {
+  // A banner swapped in meanwhile shows another ad: its feedback is not
+  // this click's.
+  auto view = view_.lock();
+  auto banner = view ? std::dynamic_pointer_cast<PennantSingleAdView>(view->viewWithTag(kBannerTag)) : nullptr;
+  if (banner && ad && banner->ad() == ad) banner->removeSpinnerAndRestoreActionIcon();
+}
 
 }  // namespace pennant

@@ -102,6 +102,20 @@ void BM_FloorCurlClickFetch(benchmark::State& state) {
   curl_easy_cleanup(easy);
 }
 
+// The same fetch on a new connection each time (a new easy handle), which
+// tells how much of the gap is the kept-alive connection.
+void BM_FloorCurlFreshConnection(benchmark::State& state) {
+  auto& serverCase = setup().cases[state.range(0)];
+  const std::string url = serverCase.server->baseUrl() + "/click/pizza-call";
+  for (auto _ : state) {
+    CURL* easy = curl_easy_init();
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, +[](char*, size_t size, size_t count, void*) { return size * count; });
+    if (curl_easy_perform(easy) != CURLE_OK) state.SkipWithError("the click URL could not be fetched");
+    curl_easy_cleanup(easy);
+  }
+}
+
 void BM_ClickToCallOffer(benchmark::State& state) {
   auto& s = setup();
   auto& serverCase = s.cases[state.range(0)];
@@ -133,6 +147,7 @@ void BM_ClickToCallOffer(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_FloorCurlClickFetch)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorCurlFreshConnection)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClickToCallOffer)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

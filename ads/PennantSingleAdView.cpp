@@ -136,14 +136,14 @@ void PennantSingleAdView::drawShineBackgroundWithBaseColor(GraphicsContext& cont
 void PennantSingleAdView::drawRect(GraphicsContext& context, Rect /*rect*/) {
   if (!ad_ || !ad_->readyForDisplay()) return;
   // An image banner is its picture, unscaled.
-  if (ad_->medium() == 1) {
+  if (ad_->medium() == PennantAd::Medium::Banner) {
     if (ad_->userImage()) context.drawImageAtPoint(ad_->userImage(), {0, 0});
     ad_->loadAccountingPixel();
     return;
   }
   drawShineBackgroundWithBaseColor(context, ad_->backgroundColor());
   // Any other medium shows the background alone.
-  if (ad_->medium() != 0) return;
+  if (ad_->medium() != PennantAd::Medium::Text) return;
   drawTextAd(context);
 }
 

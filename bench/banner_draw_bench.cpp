@@ -85,7 +85,7 @@ bool loadBothKinds() {
     auto controller = bench::controllerOf(view);
     auto ad = controller ? controller->currentlyDisplayedAd() : nullptr;
     if (!ad) return false;
-    (ad->medium() == 1 ? s.imageAd : s.textAd) = ad;
+    (ad->medium() == pennant::PennantAd::Medium::Banner ? s.imageAd : s.textAd) = ad;
     s.views.push_back(view);
   }
   return s.textAd && s.imageAd;
@@ -103,7 +103,7 @@ bool loadHostileAds() {
       return false;
     auto controller = bench::controllerOf(view);
     auto ad = controller ? controller->currentlyDisplayedAd() : nullptr;
-    if (!ad || ad->medium() != 0) return false;
+    if (!ad || ad->medium() != pennant::PennantAd::Medium::Text) return false;
     s.hostileAds.push_back(ad);
     s.views.push_back(view);
   }

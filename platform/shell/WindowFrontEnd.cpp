@@ -5,12 +5,12 @@
 
 #include "platform/foundation/EventJournal.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/GLibMainContextSource.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/media/SystemSound.h"
 #include "platform/shell/AppLauncher.h"
 #include "platform/shell/EventRecorder.h"
-#include "platform/shell/GLibMainContextSource.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Screen.h"
@@ -53,14 +53,12 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
     std::fprintf(stderr, "vorla-button: cannot open a display; run with --headless --script FILE --out DIR\n");
     return AppLauncher::kExitFailure;
   }
-  auto source = GLibMainContextSource::create();
-  if (!source) {
+  auto& loop = RunLoop::main();
+  loop.makeCurrent();
+  if (!GLibMainContextSource::attachTo(loop)) {
     std::fprintf(stderr, "vorla-button: GLib's main context is in use elsewhere\n");
     return AppLauncher::kExitFailure;
   }
-  auto& loop = RunLoop::main();
-  loop.makeCurrent();
-  loop.addSource(source);
 
   std::shared_ptr<EventJournal> journal;
   if (options_.out) {
@@ -103,7 +101,7 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   if (shakeTimer_) g_source_remove(shakeTimer_);
   media::SystemSound::setVibrationObserver(nullptr);
   recorder.uninstall();
-  loop.removeSource(source.get());
+  GLibMainContextSource::detachFrom(loop);
   if (journal) EventJournal::setCurrent(nullptr);
   return 0;
 }

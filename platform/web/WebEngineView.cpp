@@ -171,8 +171,13 @@ std::optional<std::string> WebEngineView::evaluate(const std::string& script, do
       },
       holdPending(pending));
   const bool finished = waitUntil(pending->done, timeout);
+  if (!finished) {
+    // A page busy for that long would hang every later call and load as
+    // well: its content process is ended, and the next load starts afresh.
+    log("WebView: a script did not finish in time; the page was stopped");
+    webkit_web_view_terminate_web_process(view_);
+  }
   g_object_unref(view_);
-  if (!finished) log("WebView: a script did not finish in time");
   return finished ? pending->value : std::nullopt;
 }
 

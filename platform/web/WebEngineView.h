@@ -83,7 +83,8 @@ class WebEngineView {
   void setOffscreenSize(int width, int height);
 
   // The script's result as text (see WebView); nullopt when it threw, gave
-  // a value that cannot cross (a function, a promise) or timed out.
+  // a value that cannot cross (a function, a promise) or timed out. A page
+  // that does not answer in time has its content process ended.
   std::optional<std::string> evaluate(const std::string& script, double timeout = kScriptTimeout);
   // Waits for one turn of the page's own event loop, so that whatever the
   // page scheduled before (a script's navigation) has been asked for.

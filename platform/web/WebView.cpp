@@ -81,6 +81,7 @@ void WebView::initWithFrame(graphics::Rect frame) {
     WebEngineView::Client& client = *this;
     engine_ = std::make_unique<WebEngineView>(client, runtime.context(), runtime.settings(),
                                               WebViewHost::shared().container());
+    applyZoom();
     syncEngineSize();
   }
   auto& views = registry();
@@ -312,15 +313,22 @@ void WebView::engineContentProcessEnded() {
   });
 }
 
+void WebView::applyZoom() {
+  // In the window at scale 2 a point is two pixels, for pages too.
+  engine_->setZoomLevel(fitZoom_ * WebViewHost::shared().scale());
+}
+
 void WebView::fitPageToWidth() {
-  engine_->setZoomLevel(1.0);
+  fitZoom_ = 1.0;
+  applyZoom();
   const auto width = engine_->evaluate(
       "Math.max(document.documentElement ? document.documentElement.scrollWidth : 0,"
       " document.body ? document.body.scrollWidth : 0)");
   const double contentWidth = width ? std::atof(width->c_str()) : 0;
   const double viewWidth = bounds().size.width;
   if (contentWidth > viewWidth && viewWidth > 0) {
-    engine_->setZoomLevel(std::max(kMinimumFitZoom, viewWidth / contentWidth));
+    fitZoom_ = std::max(kMinimumFitZoom, viewWidth / contentWidth);
+    applyZoom();
   }
 }
 
@@ -348,14 +356,15 @@ void WebView::drawRect(graphics::GraphicsContext& context, graphics::Rect) {
   // for the moments our drawing has to stand in for it.
   if (engine_ && engine_->isOffscreen()) refreshSnapshot();
   if (!snapshot_) return;
-  const double width = cairo_image_surface_get_width(snapshot_.get());
-  const double height = cairo_image_surface_get_height(snapshot_.get());
-  if (width <= 0 || height <= 0) return;
+  // One snapshot pixel is a point offscreen, and a window pixel in the
+  // window (two per point at scale 2). A snapshot taken before a resize
+  // reached the engine is shown as it is, clipped, not stretched.
+  const double pointsPerPixel = engine_->isOffscreen() ? 1.0 : 1.0 / WebViewHost::shared().scale();
   cairo_t* cairo = context.cairoContext();
   cairo_save(cairo);
   cairo_rectangle(cairo, 0, 0, bounds().size.width, bounds().size.height);
   cairo_clip(cairo);
-  cairo_scale(cairo, bounds().size.width / width, bounds().size.height / height);
+  cairo_scale(cairo, pointsPerPixel, pointsPerPixel);
   cairo_set_source_surface(cairo, snapshot_.get(), 0, 0);
   cairo_paint(cairo);
   cairo_restore(cairo);

@@ -136,6 +136,7 @@ class WebView : public ui::View, private WebEngineView::Client {
   void failLoad(const Error& error, const std::string& url);
   void reportFailure(const Error& error, const std::string& url);
   void failWithoutEngine(const std::string& url, const Error& error);
+  void applyZoom();
   void fitPageToWidth();
   void syncEngineSize();
   void sendTouch(const ui::TouchSet& touches, WebEngineView::Pointer phase);
@@ -151,6 +152,7 @@ class WebView : public ui::View, private WebEngineView::Client {
   // this view is not offered a second time.
   std::string approvedNewWindowUrl_;
   bool scalesPageToFit_ = false;
+  double fitZoom_ = 1.0;  // below 1 when a wide page was shrunk to fit
   WebEngineView::Surface snapshot_;
   int engineWidth_ = 0, engineHeight_ = 0;
 };

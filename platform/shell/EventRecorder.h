@@ -7,6 +7,8 @@
 //                                after every push or pop
 //   defaults   {key, value}      every change of a stored preference
 //                                ({key, removed: true} for a removal)
+//   web        {event, url, code}  every page load of a web view: "start",
+//                                then "finish" or "fail" (with the code)
 // "log" lines come from platform::log through EventJournal::setCurrent.
 // Other parts of the shell record their own types through record().
 //

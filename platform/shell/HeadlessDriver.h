@@ -32,6 +32,8 @@ class HeadlessDriver {
  public:
   // 2009-06-02 12:00:00 UTC.
   static constexpr double kWallTimeAtLaunch = 1243944000;
+  // Real seconds `wait-web` waits at most for web loads to end.
+  static constexpr double kWaitWebCap = 60;
 
   explicit HeadlessDriver(LaunchOptions options) : options_(std::move(options)) {}
 

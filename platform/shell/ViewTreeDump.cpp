@@ -11,6 +11,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/Switch.h"
+#include "platform/web/WebView.h"
 
 namespace platform::shell {
 
@@ -69,6 +70,15 @@ void appendView(std::string& out, const ui::View& view, ui::InterfaceOrientation
       appendKey(out, "back");
       JournalFields::appendString(out, *back);
     }
+  }
+  if (const auto* web = dynamic_cast<const web::WebView*>(&view)) {
+    const auto request = web->request();
+    appendKey(out, "url");
+    JournalFields::appendString(out, request ? request->url() : "");
+    appendKey(out, "title");
+    JournalFields::appendString(out, web->title());
+    appendKey(out, "loading");
+    out += web->isLoading() ? "true" : "false";
   }
   appendKey(out, "children");
   out += '[';

@@ -8,7 +8,8 @@
 // included, whatever the orientation (the same space as script touches).
 // Labels carry "text", buttons their current "title", switches "on", and
 // navigation bars the "title" of their top item and the titles of the
-// buttons they show ("left", "right", "back").
+// buttons they show ("left", "right", "back"). Web views carry the "url"
+// of their page, its "title" and whether a page is "loading".
 
 #include <memory>
 #include <string>

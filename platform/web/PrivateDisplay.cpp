@@ -83,7 +83,9 @@ std::string PrivateDisplay::start() {
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) return "no display: cannot create a pipe for Xvfb";
   const std::string fdText = std::to_string(pipeFds[1]);
-  std::vector<std::string> args = {program, "-displayfd", fdText, "-nolisten", "tcp", "-screen", "0", kScreen};
+  // -noreset: the server would otherwise start over whenever its last
+  // client leaves, refusing whoever connects meanwhile.
+  std::vector<std::string> args = {program, "-displayfd", fdText, "-nolisten", "tcp", "-noreset", "-screen", "0", kScreen};
   std::vector<char*> argv;
   for (auto& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

@@ -273,9 +273,11 @@ GtkWidget* WebEngineView::onCreate(WebKitWebView*, WebKitNavigationAction* actio
 }
 
 void WebEngineView::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {
+  const char* uri = webkit_web_view_get_uri(view);
   if (event == WEBKIT_LOAD_STARTED) {
-    const char* uri = webkit_web_view_get_uri(view);
     clientOf(self).engineLoadStarted(uri ? uri : "");
+  } else if (event == WEBKIT_LOAD_COMMITTED) {
+    clientOf(self).engineLoadCommitted(uri ? uri : "");
   } else if (event == WEBKIT_LOAD_FINISHED) {
     clientOf(self).engineLoadFinished();
   }

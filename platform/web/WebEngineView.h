@@ -49,6 +49,8 @@ class WebEngineView {
     // window.open(), which the engine does not wait for.
     virtual void engineDecideNavigation(Navigation navigation, WebPolicyDecision decision) = 0;
     virtual void engineLoadStarted(const std::string& url) = 0;
+    // The page at `url` replaced the one shown before.
+    virtual void engineLoadCommitted(const std::string& url) = 0;
     virtual void engineLoadFinished() = 0;
     virtual void engineLoadFailed(const Error& error, const std::string& url) = 0;
     // The engine stopped loading (it may still report how the load ended).

@@ -31,6 +31,8 @@ void observe(const char* event, const std::string& url, std::optional<int> code 
   if (loadObserver()) loadObserver()(event, url, code);
 }
 
+constexpr const char* kBlankPage = "about:blank";
+
 // How often waitUntilIdle looks again, in real seconds, while loads go on.
 constexpr double kIdlePollSeconds = 0.05;
 
@@ -238,7 +240,7 @@ void WebView::decideNavigation(const WebEngineView::Navigation& navigation, WebP
   if (navigation.newWindow) {
     // The engine never opens a second window; the page loads here instead.
     decision.ignore();
-    if (!allowed || url.empty() || url == "about:blank") return;
+    if (!allowed || url.empty() || url == kBlankPage) return;
     approvedNewWindowUrl_ = url;
     expectLoad();
     engine_->load(WebRequest(url));
@@ -249,7 +251,12 @@ void WebView::decideNavigation(const WebEngineView::Navigation& navigation, WebP
     return;
   }
   decision.use();
-  if (!isLoading()) expectLoad();
+  if (!tracker_->hasStarted()) {
+    // Most likely the page's next load (a sub-frame's comes while its page
+    // loads); the engine names the new page only later.
+    nextLoadUrl_ = url;
+    if (!isLoading()) expectLoad();
+  }
 }
 
 void WebView::engineLoadStarted(const std::string& url) {
@@ -262,9 +269,23 @@ void WebView::engineLoadStarted(const std::string& url) {
         delegate->webViewDidFailLoadWithError(*this, WebLoadError::make(WebLoadError::kCancelled, "cancelled"));
       }
     }
-    loadingUrl_ = url;
-    observe("start", url);
+    loadingUrl_ = nextLoadUrl_.empty() ? url : nextLoadUrl_;
+    nextLoadUrl_.clear();
+    observe("start", loadingUrl_);
     if (auto delegate = this->delegate()) delegate->webViewDidStartLoad(*this);
+  });
+}
+
+void WebView::engineLoadCommitted(const std::string& url) {
+  events_->deliver([this, url] {
+    // The engine shows an empty page instead of talking to a port it
+    // refuses (9, 25, ...) and would call that a finished load.
+    if (!tracker_->hasStarted() || url != kBlankPage || loadingUrl_ == kBlankPage) return;
+    auto keep = protector();
+    tracker_->ended();
+    engine_->stopLoading();
+    reportFailure(WebLoadError::make(WebLoadError::kCannotUseRestrictedPort, "Not allowed to use restricted network port"),
+                  loadingUrl_);
   });
 }
 

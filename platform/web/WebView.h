@@ -124,6 +124,7 @@ class WebView : public ui::View, private WebEngineView::Client {
  private:
   void engineDecideNavigation(WebEngineView::Navigation navigation, WebPolicyDecision decision) override;
   void engineLoadStarted(const std::string& url) override;
+  void engineLoadCommitted(const std::string& url) override;
   void engineLoadFinished() override;
   void engineLoadFailed(const Error& error, const std::string& url) override;
   void engineStoppedLoading() override;
@@ -148,6 +149,7 @@ class WebView : public ui::View, private WebEngineView::Client {
   std::unique_ptr<WebEventQueue> events_;
   std::optional<WebRequest> lastRequest_;
   std::string loadingUrl_;
+  std::string nextLoadUrl_;  // the navigation last allowed while no page load ran
   // A new-window request the delegate already allowed: its navigation in
   // this view is not offered a second time.
   std::string approvedNewWindowUrl_;

@@ -48,6 +48,8 @@ TEST_F(WebViewErrors, ConnectionFailuresGetThePlatformsCodes) {
   EXPECT_EQ(failureCode(cutShort.url()), -1005);
 
   EXPECT_EQ(failureCode("http://no-such-host.invalid/"), -1003);
+  // The engine refuses some ports outright and shows an empty page instead.
+  EXPECT_EQ(failureCode("http://127.0.0.1:9/"), 103);
 }
 
 TEST_F(WebViewErrors, AServerThatStallsPastTheTimeOutFailsWithTimedOut) {

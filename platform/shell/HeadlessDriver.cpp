@@ -15,6 +15,7 @@
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Screen.h"
 #include "platform/web/WebView.h"
+#include "platform/web/WebViewRegistry.h"
 
 namespace platform::shell {
 
@@ -138,14 +139,14 @@ std::string HeadlessDriver::execute(const ScriptCommand& command, bool& quit) {
       quit = true;
       break;
     case Kind::WebEval: {
-      auto web = web::WebView::topmostIn(window);
+      auto web = web::WebViewRegistry::topmostIn(window);
       if (!web) return lineError(command, "no web view on the screen");
       const std::string result = web->stringByEvaluatingJavaScriptFromString(command.text);
       if (auto journal = EventJournal::current()) journal->record("web-eval", JournalFields().set("result", result));
       break;
     }
     case Kind::WaitWeb:
-      if (!web::WebView::waitUntilIdle(loop, kWaitWebCap)) {
+      if (!web::WebViewRegistry::waitUntilIdle(loop, kWaitWebCap)) {
         log("wait-web: web loads still in flight after " + std::to_string(static_cast<int>(kWaitWebCap)) + " s");
       }
       break;

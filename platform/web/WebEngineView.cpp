@@ -52,14 +52,17 @@ WebEngineView::WebEngineView(Client& client, WebKitWebContext* context, WebKitSe
 
 WebEngineView::~WebEngineView() {
   g_signal_handlers_disconnect_by_data(view_, this);
-  // Stop the page first, so nothing it started reports to a view that is
-  // going away.
-  webkit_web_view_stop_loading(view_);
+  // The desktop window may have taken the widget down with it when it
+  // closed; a widget that is gone has nothing left to stop.
+  if (!widgetDestroyed_) {
+    // Stop the page first, so nothing it started reports to a view that
+    // is going away.
+    webkit_web_view_stop_loading(view_);
+    if (!offscreenWindow_) gtk_widget_destroy(widget());
+  }
   if (offscreenWindow_) {
     gtk_widget_destroy(offscreenWindow_);
     g_object_unref(offscreenWindow_);
-  } else {
-    gtk_widget_destroy(widget());
   }
   g_object_unref(view_);
 }
@@ -72,6 +75,9 @@ void WebEngineView::connectSignals() {
   g_signal_connect(view_, "load-failed-with-tls-errors", G_CALLBACK(onTlsFailed), this);
   g_signal_connect(view_, "notify::is-loading", G_CALLBACK(onIsLoading), this);
   g_signal_connect(view_, "web-process-terminated", G_CALLBACK(onProcessTerminated), this);
+  g_signal_connect(view_, "destroy", G_CALLBACK(+[](GtkWidget*, gpointer self) {
+    static_cast<WebEngineView*>(self)->widgetDestroyed_ = true;
+  }), this);
   WebPageGuards::install(view_);
 }
 

@@ -75,6 +75,7 @@ class WebEngineView {
   void goForward() { webkit_web_view_go_forward(view_); }
   void reload() { webkit_web_view_reload(view_); }
   void stopLoading() { webkit_web_view_stop_loading(view_); }
+  bool isEngineLoading() const { return webkit_web_view_is_loading(view_); }
   bool canGoBack() const { return webkit_web_view_can_go_back(view_); }
   bool canGoForward() const { return webkit_web_view_can_go_forward(view_); }
   std::string uri() const;
@@ -119,6 +120,7 @@ class WebEngineView {
   Client& client_;
   WebKitWebView* view_ = nullptr;
   GtkWidget* offscreenWindow_ = nullptr;
+  bool widgetDestroyed_ = false;
   static int waitDepth_;
 };
 

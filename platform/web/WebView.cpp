@@ -5,22 +5,17 @@
 #include <vector>
 
 #include "platform/foundation/Log.h"
-#include "platform/foundation/RealClock.h"
 #include "platform/foundation/Url.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/Touch.h"
 #include "platform/web/WebLoadError.h"
 #include "platform/web/WebRuntime.h"
 #include "platform/web/WebViewHost.h"
+#include "platform/web/WebViewRegistry.h"
 
 namespace platform::web {
 
 namespace {
-
-std::vector<std::weak_ptr<WebView>>& registry() {
-  static auto* views = new std::vector<std::weak_ptr<WebView>>();
-  return *views;
-}
 
 WebView::LoadObserver& loadObserver() {
   static auto* observer = new WebView::LoadObserver();
@@ -32,9 +27,6 @@ void observe(const char* event, const std::string& url, std::optional<int> code 
 }
 
 constexpr const char* kBlankPage = "about:blank";
-
-// How often waitUntilIdle looks again, in real seconds, while loads go on.
-constexpr double kIdlePollSeconds = 0.05;
 
 bool isFileUrl(const std::string& url) {
   const char* scheme = g_uri_peek_scheme(url.c_str());
@@ -66,7 +58,7 @@ void WebView::initWithFrame(graphics::Rect frame) {
   events_ = std::make_unique<WebEventQueue>(loop);
   tracker_ = std::make_unique<WebLoadTracker>(
       loop, WebLoadTracker::Handlers{
-                [this] { return engine_ && webkit_web_view_is_loading(WEBKIT_WEB_VIEW(engine_->widget())); },
+                [this] { return engine_ && engine_->isEngineLoading(); },
                 [this] {
                   auto keep = protector();
                   tracker_->ended();
@@ -86,52 +78,10 @@ void WebView::initWithFrame(graphics::Rect frame) {
     applyZoom();
     syncEngineSize();
   }
-  auto& views = registry();
-  std::erase_if(views, [](const auto& weak) { return weak.expired(); });
-  views.push_back(std::static_pointer_cast<WebView>(shared_from_this()));
+  WebViewRegistry::add(protector());
 }
 
 std::shared_ptr<WebView> WebView::protector() { return std::static_pointer_cast<WebView>(shared_from_this()); }
-
-std::vector<std::shared_ptr<WebView>> WebView::allWebViews() {
-  std::vector<std::shared_ptr<WebView>> views;
-  for (const auto& weak : registry()) {
-    if (auto view = weak.lock()) views.push_back(std::move(view));
-  }
-  return views;
-}
-
-std::shared_ptr<WebView> WebView::topmostIn(const std::shared_ptr<ui::View>& root) {
-  if (!root || root->isHidden() || root->alpha() <= 0) return nullptr;
-  const auto& children = root->subviews();
-  for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    if (auto found = topmostIn(*it)) return found;
-  }
-  return std::dynamic_pointer_cast<WebView>(root);
-}
-
-bool WebView::anyLoadInFlight() {
-  const auto views = allWebViews();
-  return std::any_of(views.begin(), views.end(), [](const auto& view) { return view->isLoading(); });
-}
-
-bool WebView::waitUntilIdle(RunLoop& loop, double cap) {
-  RealClock clock;
-  const double deadline = clock.now() + cap;
-  auto left = [&] { return deadline - clock.now(); };
-  for (;;) {
-    for (const auto& view : allWebViews()) {
-      if (view->engine_ && left() > 0) view->engine_->roundTrip(std::min(left(), WebEngineView::kScriptTimeout));
-    }
-    loop.runPending();  // the reports held during the round trips
-    if (!anyLoadInFlight()) return true;
-    while (anyLoadInFlight()) {
-      if (left() <= 0) return false;
-      loop.runOnce(std::min(left(), kIdlePollSeconds));
-    }
-    loop.runPending();
-  }
-}
 
 void WebView::setLoadObserver(LoadObserver observer) { loadObserver() = std::move(observer); }
 
@@ -139,11 +89,11 @@ void WebView::loadRequest(const WebRequest& request) {
   if (!engine_) {
     const auto& reason = WebRuntime::shared().failure();
     log("WebView: cannot load " + request.url() + ": " + reason);
-    failWithoutEngine(request.url(), WebLoadError::make(WebLoadError::kUnknown, reason));
+    failSoon(request.url(), WebLoadError::make(WebLoadError::kUnknown, reason));
     return;
   }
   if (!Url::URLWithString(request.url())) {
-    failWithoutEngine(request.url(), WebLoadError::make(WebLoadError::kBadURL, "bad URL: " + request.url()));
+    failSoon(request.url(), WebLoadError::make(WebLoadError::kBadURL, "bad URL: " + request.url()));
     return;
   }
   lastRequest_ = request;
@@ -152,7 +102,7 @@ void WebView::loadRequest(const WebRequest& request) {
   engine_->load(request);
 }
 
-void WebView::failWithoutEngine(const std::string& url, const Error& error) {
+void WebView::failSoon(const std::string& url, const Error& error) {
   // Reported from the run loop, as every load's end is, never from inside
   // the call that asked for the load.
   std::weak_ptr<WebView> weak = protector();
@@ -232,7 +182,6 @@ void WebView::decideNavigation(const WebEngineView::Navigation& navigation, WebP
   } else {
     allowed = askDelegate(url, navigation.type);
   }
-  if (!engine_) return;  // the delegate tore the view down
   if (allowed && isFileUrl(url)) {
     log("WebView: refused to load a local file: " + url);
     allowed = false;
@@ -368,27 +317,18 @@ void WebView::syncEngineSize() {
 void WebView::refreshSnapshot() {
   if (!engine_ || WebEngineView::isWaiting()) return;
   syncEngineSize();
-  if (auto fresh = engine_->snapshot()) snapshot_ = std::move(fresh);
+  snapshot_.take(*engine_);
 }
 
 void WebView::drawRect(graphics::GraphicsContext& context, graphics::Rect) {
   // Headless, the picture is taken when it is drawn; in the window the
   // engine's widget shows the page and WebViewHost keeps the snapshot fresh
   // for the moments our drawing has to stand in for it.
-  if (engine_ && engine_->isOffscreen()) refreshSnapshot();
-  if (!snapshot_) return;
-  // One snapshot pixel is a point offscreen, and a window pixel in the
-  // window (two per point at scale 2). A snapshot taken before a resize
-  // reached the engine is shown as it is, clipped, not stretched.
+  if (!engine_) return;
+  if (engine_->isOffscreen()) refreshSnapshot();
+  // A snapshot pixel is a point offscreen, and a window pixel in the window.
   const double pointsPerPixel = engine_->isOffscreen() ? 1.0 : 1.0 / WebViewHost::shared().scale();
-  cairo_t* cairo = context.cairoContext();
-  cairo_save(cairo);
-  cairo_rectangle(cairo, 0, 0, bounds().size.width, bounds().size.height);
-  cairo_clip(cairo);
-  cairo_scale(cairo, pointsPerPixel, pointsPerPixel);
-  cairo_set_source_surface(cairo, snapshot_.get(), 0, 0);
-  cairo_paint(cairo);
-  cairo_restore(cairo);
+  snapshot_.draw(context.cairoContext(), bounds().size, pointsPerPixel);
 }
 
 void WebView::sendTouch(const ui::TouchSet& touches, WebEngineView::Pointer phase) {

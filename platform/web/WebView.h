@@ -45,6 +45,7 @@
 #include "platform/web/WebEventQueue.h"
 #include "platform/web/WebLoadTracker.h"
 #include "platform/web/WebRequest.h"
+#include "platform/web/WebSnapshot.h"
 #include "platform/web/WebViewDelegate.h"
 
 namespace platform::web {
@@ -108,17 +109,6 @@ class WebView : public ui::View, private WebEngineView::Client {
   // The snapshot drawRect paints in the window front end, taken now.
   void refreshSnapshot();
 
-  // The web view drawn last (on top) in `root`'s tree among those shown
-  // (not hidden, not transparent, superviews included); nullptr when none.
-  static std::shared_ptr<WebView> topmostIn(const std::shared_ptr<ui::View>& root);
-  // Every web view alive, oldest first.
-  static std::vector<std::shared_ptr<WebView>> allWebViews();
-  static bool anyLoadInFlight();
-  // Runs `loop` until no web view loads a page, counting also navigations a
-  // page has scheduled but not started yet (each page is first asked for a
-  // turn of its own event loop). Waits in real time, up to `cap` seconds;
-  // false when the cap was reached.
-  static bool waitUntilIdle(RunLoop& loop, double cap);
   static void setLoadObserver(LoadObserver observer);
 
  private:
@@ -136,7 +126,7 @@ class WebView : public ui::View, private WebEngineView::Client {
   void finishLoad();
   void failLoad(const Error& error, const std::string& url);
   void reportFailure(const Error& error, const std::string& url);
-  void failWithoutEngine(const std::string& url, const Error& error);
+  void failSoon(const std::string& url, const Error& error);
   void applyZoom();
   void fitPageToWidth();
   void syncEngineSize();
@@ -155,7 +145,7 @@ class WebView : public ui::View, private WebEngineView::Client {
   std::string approvedNewWindowUrl_;
   bool scalesPageToFit_ = false;
   double fitZoom_ = 1.0;  // below 1 when a wide page was shrunk to fit
-  WebEngineView::Surface snapshot_;
+  WebSnapshot snapshot_;
   int engineWidth_ = 0, engineHeight_ = 0;
 };
 

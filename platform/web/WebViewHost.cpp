@@ -109,7 +109,7 @@ WebViewHost::Placement WebViewHost::placementFor(WebView& view, double now) {
 
 void WebViewHost::layoutWidgets(double now) {
   if (!container_) return;
-  for (const auto& view : WebView::allWebViews()) {
+  for (const auto& view : WebViewRegistry::all()) {
     if (!view->engine() || view->engine()->isOffscreen()) continue;
     place(*view, placementFor(*view, now));
   }
@@ -144,7 +144,7 @@ void WebViewHost::place(WebView& view, const Placement& placement) {
 void WebViewHost::forget(const WebView* view) { widgetStates().erase(view); }
 
 void WebViewHost::refreshSnapshots() {
-  for (const auto& view : WebView::allWebViews()) view->refreshSnapshot();
+  for (const auto& view : WebViewRegistry::all()) view->refreshSnapshot();
 }
 
 }  // namespace platform::web

@@ -27,6 +27,7 @@
 
 #include "platform/graphics/Rect.h"
 #include "platform/web/WebView.h"
+#include "platform/web/WebViewRegistry.h"
 
 namespace platform::web {
 

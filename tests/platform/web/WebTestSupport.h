@@ -13,6 +13,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SimulatedClock.h"
 #include "platform/web/WebView.h"
+#include "platform/web/WebViewRegistry.h"
 #include "platform/web/WebViewDelegate.h"
 #include "tests/platform/net/LoopbackServer.h"
 
@@ -21,6 +22,7 @@ namespace webtest {
 using platform::web::WebNavigationType;
 using platform::web::WebRequest;
 using platform::web::WebView;
+using platform::web::WebViewRegistry;
 
 // A page whose body has `color` as its background.
 inline std::string page(const std::string& title, const std::string& body, const std::string& color = "#ffffff") {

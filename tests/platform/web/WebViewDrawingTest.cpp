@@ -83,7 +83,7 @@ TEST_F(WebViewDrawing, TheEngineWidgetGoesWithTheViewEvenFromInsideACallback) {
   ASSERT_TRUE(spinUntil([&] { return delegate_->ended(); }));
   EXPECT_EQ(web_, nullptr);
   EXPECT_TRUE(spinUntil([&] { return finalized; }, 5));
-  EXPECT_TRUE(WebView::allWebViews().empty());
+  EXPECT_TRUE(WebViewRegistry::all().empty());
 }
 
 }  // namespace

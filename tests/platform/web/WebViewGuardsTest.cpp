@@ -49,7 +49,7 @@ class WebViewGuards : public WebViewFixture {
   void waitForEnd() { ASSERT_TRUE(spinUntil([&] { return delegate_->ended(); })); }
   // Waits until the page has asked for whatever it scheduled and no load is
   // left in flight.
-  void letQuietLoadsLapse() { ASSERT_TRUE(WebView::waitUntilIdle(loop_, kRealCap)); }
+  void letQuietLoadsLapse() { ASSERT_TRUE(WebViewRegistry::waitUntilIdle(loop_, kRealCap)); }
 
   fs::path secret_;
   std::shared_ptr<WebView> web_;

@@ -55,18 +55,25 @@ bool intersects(const Rect& a, const Rect& b) {
          a.origin.y < b.origin.y + b.size.height && b.origin.y < a.origin.y + a.size.height;
 }
 
-// Whether a view drawn after `view` (a later sibling of it or of one of its
-// superviews, or anything inside those) shows over `rect`.
+bool showsOver(const ui::View& other, const Rect& rect, double now) {
+  return !other.isHidden() && other.presentationAlpha(now) >= kInvisibleAlpha &&
+         intersects(shownRectInWindow(other, now), rect);
+}
+
+// Whether a view drawn after `view` shows over `rect`: one of its own
+// subviews (the canvas's spinner), a later sibling of it or of one of its
+// superviews, or anything inside those.
 bool isCovered(const ui::View& view, const Rect& rect, double now) {
+  for (const auto& subview : view.subviews()) {
+    if (showsOver(*subview, rect, now)) return true;
+  }
   for (const ui::View* v = &view; v; ) {
     auto parent = v->superview();
     if (!parent) return false;
     const auto& siblings = parent->subviews();
     auto it = std::find_if(siblings.begin(), siblings.end(), [v](const auto& s) { return s.get() == v; });
     for (++it; it != siblings.end(); ++it) {
-      const auto& later = **it;
-      if (later.isHidden() || later.presentationAlpha(now) < kInvisibleAlpha) continue;
-      if (intersects(shownRectInWindow(later, now), rect)) return true;
+      if (showsOver(**it, rect, now)) return true;
     }
     v = parent.get();
   }

@@ -13,10 +13,10 @@
 // shown only while the view is in the key window and neither it nor a
 // superview is hidden. A GTK widget cannot fade, turn or lie under our
 // drawing, so while the view is translucent, in a flip, or partly covered
-// by a view drawn above it (an alert, say), the widget steps aside and the
-// view's drawing shows the engine's latest snapshot instead. In a
-// landscape interface the widget takes the view's rectangle on the screen
-// with the page upright.
+// by a view drawn above it (an alert, or a spinner of its own), the widget
+// steps aside and the view's drawing shows the engine's latest snapshot
+// instead. In a landscape interface the widget takes the view's rectangle
+// on the screen with the page upright.
 //
 // Headless there is no host: web views keep their widgets offscreen.
 //

@@ -6,6 +6,7 @@
 
 #include <gtk/gtk.h>
 
+#include "platform/ui/Renderer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "platform/web/WebRuntime.h"
@@ -51,6 +52,12 @@ TEST_F(WebViewHostPlacement, AVisibleUncoveredViewShowsLiveAtItsScreenFrame) {
   EXPECT_FALSE(placement().live);
   alert->setHidden(true);
   EXPECT_TRUE(placement().live);
+  // So does a view of its own, drawn over the page.
+  auto spinner = platform::ui::View::create({{150, 176}, {20, 20}});
+  web_->addSubview(spinner);
+  EXPECT_FALSE(placement().live);
+  spinner->removeFromSuperview();
+  EXPECT_TRUE(placement().live);
 }
 
 TEST_F(WebViewHostPlacement, HiddenFadingOrDetachedViewsLeaveTheWidget) {
@@ -86,19 +93,35 @@ TEST_F(WebViewHostPlacement, InLandscapeTheWidgetTakesTheTurnedRectangle) {
   EXPECT_EQ(p.screenRect.size.height, 480);
 }
 
-TEST(WebViewHostWindow, TheWidgetSitsAboveOurDrawingAtTheViewsFrame) {
-  platform::RunLoop loop;
-  loop.makeCurrent();
-  ASSERT_TRUE(platform::web::WebRuntime::shared().prepare(loop)) << platform::web::WebRuntime::shared().failure();
-  GtkWidget* toplevel = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  GtkWidget* layer = gtk_fixed_new();
-  GtkWidget* drawing = gtk_drawing_area_new();
-  gtk_widget_set_size_request(drawing, 640, 960);
-  gtk_fixed_put(GTK_FIXED(layer), drawing, 0, 0);
-  gtk_container_add(GTK_CONTAINER(toplevel), layer);
-  gtk_widget_show_all(toplevel);
+// A desktop window as the window front end builds it: a fixed layer with
+// our drawing area at the bottom, attached to the host.
+class WebViewHostWindow : public WebViewFixture {
+ protected:
+  void attachWindow(int scale) {
+    ASSERT_TRUE(platform::web::WebRuntime::shared().prepare(loop_)) << platform::web::WebRuntime::shared().failure();
+    toplevel_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    layer_ = gtk_fixed_new();
+    GtkWidget* drawing = gtk_drawing_area_new();
+    gtk_widget_set_size_request(drawing, 320 * scale, 480 * scale);
+    gtk_fixed_put(GTK_FIXED(layer_), drawing, 0, 0);
+    gtk_container_add(GTK_CONTAINER(toplevel_), layer_);
+    gtk_widget_show_all(toplevel_);
+    WebViewHost::shared().attach(GTK_FIXED(layer_), scale);
+  }
+  void TearDown() override {
+    WebViewHost::shared().detach();
+    if (toplevel_) gtk_widget_destroy(toplevel_);
+  }
+
+  GtkWidget* toplevel_ = nullptr;
+  GtkWidget* layer_ = nullptr;
+};
+
+TEST_F(WebViewHostWindow, TheWidgetSitsAboveOurDrawingAtTheViewsFrame) {
+  attachWindow(2);
   auto& host = WebViewHost::shared();
-  host.attach(GTK_FIXED(layer), 2);
+  GtkWidget* layer = layer_;
+  auto& loop = loop_;
   {
     auto window = platform::ui::Window::create(platform::ui::Screen::mainScreen().bounds());
     window->makeKeyAndVisible();
@@ -131,8 +154,40 @@ TEST(WebViewHostWindow, TheWidgetSitsAboveOurDrawingAtTheViewsFrame) {
     gtk_container_child_get(GTK_CONTAINER(layer), widget, "y", &y, nullptr);
     EXPECT_EQ(y, 200);
   }
-  host.detach();
-  gtk_widget_destroy(toplevel);
+}
+
+TEST_F(WebViewHostWindow, AViewCoveredByAnotherShowsItsSnapshotInstead) {
+  server_.server.Get("/red", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(page("Red", "red", "#ff0000"), "text/html");
+  });
+  server_.start();
+  attachWindow(1);
+  auto window = platform::ui::Window::create(platform::ui::Screen::mainScreen().bounds());
+  window->makeKeyAndVisible();
+  auto web = makeWebView({{0, 64}, {320, 372}});
+  window->addSubview(web);
+  load(*web, server_.url("/red"));
+  auto& host = WebViewHost::shared();
+  host.layoutWidgets(loop_.now());
+  GtkWidget* widget = web->engine()->widget();
+  ASSERT_TRUE(gtk_widget_get_visible(widget));
+
+  // An alert over the middle of the page: the widget steps aside, and our
+  // drawing shows the page around the alert from the engine's picture.
+  auto alert = platform::ui::View::create({{40, 200}, {240, 100}});
+  alert->setBackgroundColor(platform::graphics::Color{0, 0, 1, 1});
+  window->addSubview(alert);
+  host.layoutWidgets(loop_.now());
+  EXPECT_FALSE(gtk_widget_get_visible(widget));
+  auto shot = platform::ui::Renderer(window, 1).render();
+  const auto page = *shot->pixelAt(160, 100);
+  EXPECT_TRUE(page.red > 200 && page.green < 50 && page.blue < 50) << int(page.red) << "," << int(page.green);
+  const auto covering = *shot->pixelAt(160, 250);
+  EXPECT_TRUE(covering.blue > 200 && covering.red < 50);
+
+  alert->removeFromSuperview();
+  host.layoutWidgets(loop_.now());
+  EXPECT_TRUE(gtk_widget_get_visible(widget));
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // cache, and how long the whole load may take. A plain value; the web view
 // keeps a copy of the request of the page it shows.
 //
-//   web->loadRequest(WebRequest("http://127.0.0.1:8080/static/iphone/canvas.html",
+//   web->loadRequest(WebRequest("http://127.0.0.1:8080/static/page.html",
 //                               WebRequest::CachePolicy::ReloadIgnoringLocalAndRemoteCacheData, 600));
 
 #include <string>

@@ -8,7 +8,10 @@ namespace pennant {
 PennantAdAnswer PennantAdAnswer::answerWithData(const json::ByteScanner::Data& data) {
   PennantAdAnswer answer;
   if (!data || data->empty()) return answer;
-  auto object = json::JSONDeserializer::deserializer()->deserializeAsDictionaryError(data, nullptr);
+  // One reader per thread, kept: every answer after the first reuses the
+  // memory of the one before, which is let go before this returns.
+  thread_local const auto reader = json::JSONDeserializer::deserializer();
+  auto object = reader->deserializeAsDictionaryError(data, nullptr);
   auto read = [&object](std::string_view key) -> std::optional<std::string> {
     return object ? object->stringForKey(key) : std::nullopt;
   };

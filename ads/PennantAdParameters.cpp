@@ -1,19 +1,24 @@
 // The request half of PennantAd that turns the host's answers, the device and
 // the library's services into the ad request's query string.
 
-#include <cstdio>
-
 #include "ads/PennantAd.h"
 #include "ads/PennantDelegateDefaults.h"
 #include "ads/PennantLocalizer.h"
 #include "ads/PennantLocationManager.h"
 #include "ads/PennantVersion.h"
 #include "platform/foundation/DateFormatter.h"
+#include "platform/foundation/NumberText.h"
 #include "platform/foundation/Device.h"
 #include "platform/foundation/PercentEscapes.h"
 #include "platform/foundation/UnicodeText.h"
 
 namespace pennant {
+
+namespace {
+
+constexpr int kTimestampDecimals = 6;
+
+}  // namespace
 
 std::optional<PennantAd::Parameters> PennantAd::buildParams() const {
   auto delegate = delegate_.lock();
@@ -65,10 +70,9 @@ void PennantAd::addLocationParameters(PennantDelegate& delegate, Parameters& par
   auto text = manager.locationString();
   auto updated = manager.lastUpdated();
   if (!text || !updated) return;
-  char seconds[64];
-  std::snprintf(seconds, sizeof seconds, "%f", updated->timeIntervalSince1970());
   parameters.emplace_back("d[coord]", *text);
-  parameters.emplace_back("d[coord_timestamp]", seconds);
+  // Seconds since 1970 with six decimals, as %f writes them in the C locale.
+  parameters.emplace_back("d[coord_timestamp]", platform::NumberText::fixed(updated->timeIntervalSince1970(), kTimestampDecimals));
 }
 
 std::optional<std::string> PennantAd::queryStringFromDictionary(const Parameters& parameters) {

@@ -49,14 +49,24 @@ void PennantController::requestFreshAd() {
 
 void PennantController::replayEarlyOutcome(const std::shared_ptr<PennantAd>& ad) {
   if (!earlyOutcome_) return;
-  bool loaded = *earlyOutcome_;
+  const bool loaded = *earlyOutcome_;
   earlyOutcome_.reset();
-  auto keep = ad;
-  if (loaded) {
-    adDidLoad(keep);
-  } else {
-    adDidFailToLoad(keep);
-  }
+  // On the next turn of the run loop, not now: the host is still inside
+  // requestAdWithDelegate (or requestFreshAd) and has not yet stored the
+  // view it is about to be told about. By then the ad may have been
+  // replaced; it is then ignored like any late outcome.
+  std::weak_ptr<PennantController> weakSelf = weak_from_this();
+  std::weak_ptr<PennantAd> weakAd = ad;
+  platform::RunLoop::current().performSoon([weakSelf, weakAd, loaded] {
+    auto self = weakSelf.lock();
+    auto ad = weakAd.lock();
+    if (!self || !ad) return;
+    if (loaded) {
+      self->adDidLoad(ad);
+    } else {
+      self->adDidFailToLoad(ad);
+    }
+  });
 }
 
 void PennantController::keepAliveUntilTheEventEnds() {

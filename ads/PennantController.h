@@ -9,9 +9,11 @@
 // fields is ignored.
 //
 // An outcome that an ad reports while its `request()` is still running (a
-// download that cannot even start fails at once) is held back until the ad
-// has been stored in its field, and then handled like any other: the host
-// always hears about its first ad.
+// download that cannot even start fails at once) is held back and handled
+// on the next turn of the run loop, like any other outcome: the host always
+// hears about its first ad, and never before requestAdWithDelegate (or
+// requestFreshAd) has returned, so a host that stores the returned view
+// afterwards is not left holding a view it was already told had failed.
 
 #include <memory>
 #include <optional>

@@ -1,16 +1,23 @@
 #include "ads/PennantLocationManager.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/NumberText.h"
 
 namespace pennant {
 
 using platform::Date;
 using platform::FileManager;
 using platform::location::Location;
+
+namespace {
+
+// Six decimals of a degree: about ten centimetres.
+constexpr int kDecimals = 6;
+
+}  // namespace
 
 const std::string& PennantLocationManager::locationCachePath() {
   static const std::string path = [] {
@@ -37,9 +44,10 @@ PennantLocationManager& PennantLocationManager::sharedManager() {
 }
 
 std::string PennantLocationManager::stringForLocation(const Location& location) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%f,%f", location.latitude, location.longitude);
-  return text;
+  // Six decimals each, written the same under every locale: this text goes
+  // on the wire and into the cache file.
+  return platform::NumberText::fixed(location.latitude, kDecimals) + "," +
+         platform::NumberText::fixed(location.longitude, kDecimals);
 }
 
 std::optional<std::string> PennantLocationManager::locationString() {

@@ -20,6 +20,8 @@ packages=(
   libgtk-3-dev xvfb xauth xdotool
   # the web view (WebKitGTK on GTK 3)
   libwebkit2gtk-4.1-dev
+  # widely used vCard readers that the address-book folder is tested with
+  khard python3-vobject
 )
 
 missing=()

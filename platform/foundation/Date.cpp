@@ -28,6 +28,8 @@ void Date::setNowSource(std::function<double()> secondsSince1970) {
   nowSource() = std::move(secondsSince1970);
 }
 
+bool Date::isSystemTime() { return !nowSource(); }
+
 double Date::timeIntervalSinceNow() const { return seconds_ - now().seconds_; }
 
 }  // namespace platform

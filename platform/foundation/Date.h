@@ -19,6 +19,8 @@ class Date {
   // Replaces the source of `now()`; an empty function restores the system
   // clock. Meant to be called once at start-up, before other threads exist.
   static void setNowSource(std::function<double()> secondsSince1970);
+  // Whether now() reads the system clock, that is no source is installed.
+  static bool isSystemTime();
 
   double timeIntervalSince1970() const { return seconds_; }
   // Negative for dates in the past.

@@ -2,7 +2,8 @@
 
 #include <cmath>
 #include <ctime>
-#include <cstdio>
+
+#include "platform/foundation/NumberText.h"
 
 namespace platform {
 
@@ -11,6 +12,8 @@ namespace {
 // Outside of this range the conversion to time_t or the year in struct tm
 // could overflow; nobody has a use for such dates.
 constexpr double kLimitSeconds = 1.0e14;
+// Digits of a second's fraction worked out before "S" fields cut them.
+constexpr int kFractionDigits = 15;
 
 void appendNumber(std::string& out, long long value, std::size_t minimumDigits) {
   std::string digits = std::to_string(value < 0 ? -value : value);
@@ -94,13 +97,12 @@ std::string DateFormatter::stringFromDate(const Date& date) const {
       case 'm': appendNumber(out, parts.tm_min, run); break;
       case 's': appendNumber(out, parts.tm_sec, run); break;
       case 'S': {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%.15f", fraction);
-        // buffer is "0.xxxxxxxxxxxxxxx"; keep `run` digits, truncated, so a
-        // time never rounds up into the next second.
+        // "0.xxxxxxxxxxxxxxx" (the point whatever the locale); keep `run`
+        // digits, truncated, so a time never rounds up into the next second.
         // A fraction a hair below one may print as "1.000..."; it still
         // belongs to the current second.
-        std::string digits = buffer[0] == '0' ? std::string(buffer + 2) : std::string(15, '9');
+        const std::string text = NumberText::fixed(fraction, kFractionDigits);
+        std::string digits = text[0] == '0' ? text.substr(2) : std::string(static_cast<std::size_t>(kFractionDigits), '9');
         if (run > digits.size()) {
           digits.append(run - digits.size(), '0');
         }

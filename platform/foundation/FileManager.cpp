@@ -31,6 +31,34 @@ bool writeAll(int descriptor, std::string_view bytes) {
   return true;
 }
 
+// The modification time `date` as the kernel takes it, the access time left
+// alone; false for dates no file can carry.
+bool modificationTimes(const Date& date, timespec (&times)[2]) {
+  const double seconds = date.timeIntervalSince1970();
+  if (!std::isfinite(seconds) || std::fabs(seconds) > 1e15) {
+    return false;
+  }
+  const double whole = std::floor(seconds);
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(whole);
+  times[1].tv_nsec = static_cast<long>(std::lround((seconds - whole) * 1e9));
+  if (times[1].tv_nsec >= 1000000000L) {
+    times[1].tv_sec += 1;
+    times[1].tv_nsec -= 1000000000L;
+  }
+  return true;
+}
+
+// On the system clock the kernel's own stamp is already the app's time.
+bool stampWithAppTime(int descriptor) {
+  if (Date::isSystemTime()) {
+    return true;
+  }
+  timespec times[2];
+  return modificationTimes(Date::now(), times) && ::futimens(descriptor, times) == 0;
+}
+
 }  // namespace
 
 bool FileManager::fileExistsAtPath(const std::string& path) {
@@ -62,21 +90,8 @@ std::optional<Date> FileManager::modificationDateOfItemAtPath(const std::string&
 }
 
 bool FileManager::setModificationDateOfItemAtPath(const std::string& path, const Date& date) {
-  const double seconds = date.timeIntervalSince1970();
-  if (path.empty() || !std::isfinite(seconds) || std::fabs(seconds) > 1e15) {
-    return false;
-  }
-  const double whole = std::floor(seconds);
   timespec times[2];
-  times[0].tv_sec = 0;
-  times[0].tv_nsec = UTIME_OMIT;  // Leave the access time alone.
-  times[1].tv_sec = static_cast<time_t>(whole);
-  times[1].tv_nsec = static_cast<long>(std::lround((seconds - whole) * 1e9));
-  if (times[1].tv_nsec >= 1000000000L) {
-    times[1].tv_sec += 1;
-    times[1].tv_nsec -= 1000000000L;
-  }
-  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+  return !path.empty() && modificationTimes(date, times) && ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 std::optional<std::string> FileManager::contentsAtPath(const std::string& path) {
@@ -124,7 +139,7 @@ bool FileManager::writeContentsAtomically(const std::string& path, std::string_v
   const mode_t mask = ::umask(0);
   ::umask(mask);
   bool ok = ::fchmod(descriptor, 0666 & ~mask) == 0;
-  ok = ok && writeAll(descriptor, bytes) && (!durable || ::fsync(descriptor) == 0);
+  ok = ok && writeAll(descriptor, bytes) && stampWithAppTime(descriptor) && (!durable || ::fsync(descriptor) == 0);
   ok = (::close(descriptor) == 0) && ok;
   if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) {
     if (!durable) return true;

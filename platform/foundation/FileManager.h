@@ -25,7 +25,10 @@ class FileManager {
   // The whole content of a regular file (bytes in a string), or nullopt.
   static std::optional<std::string> contentsAtPath(const std::string& path);
   // Replaces the file's content atomically; the folder must exist. The new
-  // file gets the usual permissions (0666 less the umask).
+  // file gets the usual permissions (0666 less the umask). Its modification
+  // time is Date::now(): when a front end runs the app on a clock of its own
+  // (headless), files are stamped on that clock, so ages measured against
+  // it (cached images, the cached location) come out right.
   //
   // Durable writes are flushed to disk before and after the rename, so the
   // new content survives a power cut; caches that can fetch their content

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/foundation/BinaryPlistChecker.h"
+#include "platform/foundation/CNumericLocale.h"
 #include "platform/foundation/StringsFileParser.h"
 #include "platform/foundation/UnicodeText.h"
 
@@ -263,7 +264,10 @@ std::optional<PropertyListValue> PropertyList::propertyListFromData(std::string_
       return std::nullopt;
     }
     plist_t root = nullptr;
-    plist_from_xml(text->data(), static_cast<std::uint32_t>(text->size()), &root);
+    {
+      const CNumericLocale cNumbers;  // libplist reads <real> with strtod
+      plist_from_xml(text->data(), static_cast<std::uint32_t>(text->size()), &root);
+    }
     PlistHolder holder(root);
     auto value = fromPlist(root, 0);
     if (value && format != nullptr) {
@@ -285,7 +289,10 @@ std::optional<std::string> PropertyList::xmlDataFromPropertyList(const PropertyL
   }
   char* xml = nullptr;
   std::uint32_t length = 0;
-  plist_to_xml(root.get(), &xml, &length);
+  {
+    const CNumericLocale cNumbers;
+    plist_to_xml(root.get(), &xml, &length);
+  }
   if (xml == nullptr) {
     return std::nullopt;
   }

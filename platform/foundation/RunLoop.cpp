@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NumberText.h"
 #include "platform/foundation/SimulatedClock.h"
 
 namespace platform {
@@ -215,7 +216,7 @@ void RunLoop::settle() {
   while (inFlight_ > 0) {
     const double left = deadline - realNow();
     if (left <= 0) {
-      log("RunLoop: work in flight did not finish in " + std::to_string(inFlightCap_) +
+      log("RunLoop: work in flight did not finish in " + NumberText::fixed(inFlightCap_, 1) +
           " s of real time; simulated time moves on");
       break;
     }

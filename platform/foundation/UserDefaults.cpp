@@ -1,5 +1,6 @@
 #include "platform/foundation/UserDefaults.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,9 +42,16 @@ bool readsAsTrue(const std::string& text) {
   if (strcasecmp(text.c_str(), "yes") == 0 || strcasecmp(text.c_str(), "true") == 0) {
     return true;
   }
-  char* end = nullptr;
-  const double number = std::strtod(text.c_str(), &end);
-  return end != text.c_str() && number != 0.0;
+  // A number reads as true unless it is zero. Read with a point whatever the
+  // C locale says, so a stored "0.5" means the same under every locale.
+  std::string_view number = text;
+  while (!number.empty() && std::string_view(" \t\n\v\f\r").find(number.front()) != std::string_view::npos) {
+    number.remove_prefix(1);
+  }
+  if (!number.empty() && number.front() == '+') number.remove_prefix(1);
+  double value = 0;
+  const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+  return result.ptr != number.data() && value != 0.0;
 }
 
 }  // namespace

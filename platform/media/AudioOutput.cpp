@@ -1,7 +1,11 @@
 #include "platform/media/AudioOutput.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
+
+#include "platform/foundation/Log.h"
+#include "platform/media/AlsaErrorHandler.h"
 
 namespace platform::media {
 
@@ -27,7 +31,11 @@ bool AudioOutput::openLocked() {
   attempted_ = true;
   // The app's own loop (or GTK's) handles SIGINT and SIGTERM; SDL must not.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // ALSA would print its own error lines for a machine without a sound
+  // card; we say it once, below.
+  AlsaErrorHandler::install();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    reportSoundOff();
     return false;
   }
   SDL_AudioSpec wanted{};
@@ -42,11 +50,24 @@ bool AudioOutput::openLocked() {
   SDL_AudioSpec obtained{};
   device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
   if (device_ == 0) {
+    reportSoundOff();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
   SDL_PauseAudioDevice(device_, 0);
   return true;
+}
+
+void AudioOutput::reportSoundOff() {
+  // Once per attempt, and an attempt is made once unless output is turned
+  // off and on again: the user learns why there is no sound without a
+  // screenful of driver messages.
+  std::string why = SDL_GetError();
+  if (why.empty()) why = "no audio device";
+  if (const std::string alsa = AlsaErrorHandler::lastMessage(); !alsa.empty() && why.find("ALSA") == std::string::npos) {
+    why += "; ALSA: " + alsa;
+  }
+  log("Sound is off: no audio device could be opened (" + why + ")");
 }
 
 bool AudioOutput::open() {

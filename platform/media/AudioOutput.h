@@ -7,8 +7,9 @@
 // fixed format of SoundClip; SDL converts to whatever the hardware wants.
 // If no device can be opened (a headless machine with no sound server, or
 // a driver that does not exist), the output stays closed, the failure is
-// remembered so that later calls do not retry, and `start` quietly plays
-// nothing. SDL picks the driver itself; SDL_AUDIODRIVER forces one
+// remembered so that later calls do not retry, one log line says that sound
+// is off and why (the sound drivers' own messages are kept quiet), and
+// `start` plays nothing. SDL picks the driver itself; SDL_AUDIODRIVER forces one
 // ("dummy" for silence, "disk" with SDL_DISKAUDIOFILE to record the
 // stream to a file).
 //
@@ -52,6 +53,7 @@ class AudioOutput {
 
   static void SDLCALL fillBuffer(void* userdata, Uint8* stream, int length);
   bool openLocked();
+  static void reportSoundOff();
 
   // Guards the fields below against concurrent callers on the app's side;
   // the mixer itself is shared with the audio thread and is touched only

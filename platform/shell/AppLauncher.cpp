@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/addressbook/AddressBook.h"
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Device.h"
@@ -24,6 +25,11 @@ namespace {
 AppLauncher::OptionsHook& optionsHook() {
   static auto* hook = new AppLauncher::OptionsHook();
   return *hook;
+}
+
+std::string& usageNotes() {
+  static auto* notes = new std::string();
+  return *notes;
 }
 
 }  // namespace
@@ -111,8 +117,17 @@ std::string AppLauncher::usage() {
     if (flag.env) text += std::string(" [") + flag.env + "]";
     text += "\n";
   }
+  text +=
+      "\nOther environment variables:\n"
+      "  VORLA_BUNDLE_DIR                   the folder of the app's images, sounds and fonts (default: the\n"
+      "                                     assets folder next to the program or up to three folders above)\n"
+      "  VORLA_SCREENSHOTS                  where the window's s key saves screenshots (default: the\n"
+      "                                     current folder)\n";
+  if (!usageNotes().empty()) text += "\n" + usageNotes();
   return text;
 }
+
+void AppLauncher::setUsageNotes(std::string notes) { usageNotes() = std::move(notes); }
 
 void AppLauncher::setOptionsHook(OptionsHook hook) { optionsHook() = std::move(hook); }
 
@@ -134,6 +149,7 @@ std::string AppLauncher::apply(const LaunchOptions& options) {
 
   // The home before the preferences, which are read from it on first use.
   if (options.home) AppPaths::setHome(*options.home);
+  if (options.addressBook) addressbook::AddressBook::setDefaultDirectory(*options.addressBook);
   if (options.noDeviceId) {
     Device::currentDevice().setUniqueIdentifier(std::nullopt);
   } else if (options.deviceId) {

@@ -1,7 +1,7 @@
 #pragma once
 // Start-up shared by both front ends: reads the command line and the
 // environment into LaunchOptions, applies them to the platform (home
-// folder, device identifier, language and locale, location settings, screen
+// folder, address-book folder, device identifier, language and locale, location settings, screen
 // scale, fonts, audio), hands them to the app's options hook, creates the
 // app's delegate and runs the window or the headless driver.
 //
@@ -37,7 +37,12 @@ class AppLauncher {
   // `arguments` excludes the program name. `getEnv` answers nullptr for an
   // unset variable.
   static ParseResult parse(const std::vector<std::string>& arguments, const GetEnv& getEnv);
+  // The options, the other environment variables the platform reads, and
+  // the app's own notes.
   static std::string usage();
+  // Text the app adds to the end of --help: what the shell cannot know, such
+  // as which ad server it talks to when no host is given.
+  static void setUsageNotes(std::string notes);
 
   // Called with the parsed options after they were applied to the platform
   // and before the delegate is created: where the app reads settings the

@@ -9,6 +9,11 @@
 //                                ({key, removed: true} for a removal)
 //   web        {event, url, code}  every page load of a web view: "start",
 //                                then "finish" or "fail" (with the code)
+//   alert      {title, message, buttons}  an alert appears (title and
+//                                message null when it has none; button
+//                                titles in index order)
+//   action-sheet {buttons}       an action sheet appears
+//   alert-button {title, index}  a button of an alert or sheet is pressed
 // "log" lines come from platform::log through EventJournal::setCurrent.
 // Other parts of the shell record their own types through record().
 //
@@ -31,7 +36,7 @@ class EventRecorder {
  public:
   EventRecorder(std::shared_ptr<EventJournal> journal, UrlOpening urlOpening);
 
-  // Sets the sound, defaults and open-URL observers.
+  // Sets the sound, defaults, open-URL and alert observers.
   void install();
   void uninstall();
   // Finds the navigation controllers in the window's tree, records their

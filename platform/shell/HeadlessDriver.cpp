@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "platform/foundation/Date.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
@@ -11,6 +10,7 @@
 #include "platform/shell/ControlPresser.h"
 #include "platform/shell/EventRecorder.h"
 #include "platform/shell/ViewTreeDump.h"
+#include "platform/shell/WallClock.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Screen.h"
@@ -53,7 +53,7 @@ int HeadlessDriver::run(ApplicationDelegate& delegate) {
   loop.makeCurrent();
   auto clock = std::make_shared<SimulatedClock>(0.0);
   loop.setClock(clock);
-  Date::setNowSource([clock] { return kWallTimeAtLaunch + clock->now(); });
+  WallClock::install(options_.wallTime, clock);
 
   auto journal = EventJournal::openAtPath(outputPath("events", ".jsonl"), clock);
   if (!journal) {
@@ -81,6 +81,7 @@ int HeadlessDriver::run(ApplicationDelegate& delegate) {
   loop.settle();
   recorder.uninstall();
   EventJournal::setCurrent(nullptr);
+  WallClock::uninstall();
   return status;
 }
 

@@ -5,9 +5,9 @@
 // 320 x 480 screen and NAME.json view dumps.
 //
 // Time: the main run loop gets a simulated clock starting at 0, and wall
-// time (Date::now) is pinned to kWallTimeAtLaunch plus simulated seconds,
-// so two runs of the same script write the same journal and pictures.
-// Before each command the loop settles (due work runs, network work in
+// time (Date::now) is the real time at start, or the time given with
+// --wall-time, plus simulated seconds (WallClock). Runs that must write the
+// same journal and pictures every time pin it. Before each command the loop settles (due work runs, network work in
 // flight finishes), so results never depend on the machine's speed.
 //
 // Exit status: 0 when the script ran to its end or to `quit`; 2 for a
@@ -30,8 +30,6 @@ namespace platform::shell {
 
 class HeadlessDriver {
  public:
-  // 2009-06-02 12:00:00 UTC.
-  static constexpr double kWallTimeAtLaunch = 1243944000;
   // Real seconds `wait-web` waits at most for web loads to end.
   static constexpr double kWaitWebCap = 60;
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/foundation/Iso8601DateParser.h"
 #include "platform/foundation/Url.h"
 #include "platform/location/FixSchedule.h"
 
@@ -42,6 +43,13 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (v.empty()) return "expects a folder";
          o.home = v;
+         return "";
+       }},
+      {"--address-book", "VORLA_ADDRESS_BOOK", "DIR",
+       "the address-book folder, one vCard file per entry (default: <home>/Library/AddressBook)",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         if (v.empty()) return "expects a folder";
+         o.addressBook = v;
          return "";
        }},
       {"--request-host", "VORLA_REQUEST_HOST", "URL", "the ad server's request host",
@@ -118,6 +126,24 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (v != "1" && v != "2") return "expects 1 or 2";
          o.scale = v == "2" ? 2 : 1;
+         return "";
+       }},
+      {"--fit-screen", "VORLA_FIT_SCREEN", "on|off",
+       "with --scale 2, shrink the window to fit the screen's work area, keeping its shape (default on; off: "
+       "exactly twice 320 x 480)",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         auto value = onOffText(v);
+         if (!value) return "expects on or off";
+         o.fitScreen = *value;
+         return "";
+       }},
+      {"--wall-time", "VORLA_WALL_TIME", "ISO-8601",
+       "the wall clock at start, e.g. 2009-06-02T12:00:00Z (default: the real time); headless, it moves on "
+       "with the script's waits",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         auto date = Iso8601DateParser::dateFromString(v);
+         if (!date) return "expects a date and time such as 2009-06-02T12:00:00Z, not \"" + v + "\"";
+         o.wallTime = date->timeIntervalSince1970();
          return "";
        }},
       {"--headless", "VORLA_HEADLESS", nullptr, "run without a window, driven by --script, writing into --out",

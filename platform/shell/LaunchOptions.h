@@ -15,6 +15,8 @@ enum class UrlOpening {
 
 struct LaunchOptions {
   std::optional<std::string> home;
+  // Unset: <home>/Library/AddressBook.
+  std::optional<std::string> addressBook;
   std::optional<std::string> requestHost;
   std::optional<std::string> mediaHost;
   std::optional<std::string> deviceId;
@@ -28,7 +30,11 @@ struct LaunchOptions {
   std::optional<UrlOpening> openUrls;
   // Unset: on in the window, off headless.
   std::optional<bool> audio;
+  // The wall clock at start, seconds since 1970; unset: the real time.
+  std::optional<double> wallTime;
   int scale = 1;
+  // The window shrinks to fit the screen's work area (never below scale 1).
+  bool fitScreen = true;
   bool headless = false;
   std::optional<std::string> script;
   std::optional<std::string> out;

@@ -1,5 +1,6 @@
 #include "platform/shell/WindowFrontEnd.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,6 +12,7 @@
 #include "platform/media/SystemSound.h"
 #include "platform/shell/AppLauncher.h"
 #include "platform/shell/EventRecorder.h"
+#include "platform/shell/WallClock.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Screen.h"
@@ -41,6 +43,13 @@ int WindowFrontEnd::orientationAfterKey(int current, unsigned keyval) {
     default:
       return current;
   }
+}
+
+double WindowFrontEnd::fittedScale(int scale, int workAreaWidth, int workAreaHeight) {
+  const graphics::Size screen = ui::Screen::mainScreen().bounds().size;
+  const double byWidth = (workAreaWidth - kFrameAllowanceWidth) / screen.width;
+  const double byHeight = (workAreaHeight - kFrameAllowanceHeight) / screen.height;
+  return std::max(1.0, std::min({static_cast<double>(scale), byWidth, byHeight}));
 }
 
 std::string WindowFrontEnd::screenshotPath(const std::string& folder) {
@@ -77,7 +86,17 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   recorder.install();
   media::SystemSound::setVibrationObserver([this] { startShake(); });
 
-  const int scale = options_.scale;
+  displayScale_ = options_.scale;
+  if (options_.fitScreen) {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor && gdk_display_get_n_monitors(display) > 0) monitor = gdk_display_get_monitor(display, 0);
+    if (monitor) {
+      GdkRectangle workArea{};
+      gdk_monitor_get_workarea(monitor, &workArea);
+      displayScale_ = fittedScale(options_.scale, workArea.width, workArea.height);
+    }
+  }
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(window_), "Vorla Button");
   gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
@@ -85,11 +104,13 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   // same fixed layer, where they take the mouse and keys over their frames.
   GtkWidget* layer = gtk_fixed_new();
   area_ = gtk_drawing_area_new();
-  gtk_widget_set_size_request(area_, 320 * scale, 480 * scale);
+  const graphics::Size screen = ui::Screen::mainScreen().bounds().size;
+  gtk_widget_set_size_request(area_, static_cast<int>(screen.width * displayScale_),
+                              static_cast<int>(screen.height * displayScale_));
   gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON1_MOTION_MASK);
   gtk_fixed_put(GTK_FIXED(layer), area_, 0, 0);
   gtk_container_add(GTK_CONTAINER(window_), layer);
-  web::WebViewHost::shared().attach(GTK_FIXED(layer), scale);
+  web::WebViewHost::shared().attach(GTK_FIXED(layer), displayScale_);
   g_signal_connect(area_, "draw", G_CALLBACK(onDraw), this);
   g_signal_connect(area_, "button-press-event", G_CALLBACK(onButton), this);
   g_signal_connect(area_, "button-release-event", G_CALLBACK(onButton), this);
@@ -97,6 +118,8 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   g_signal_connect(window_, "key-press-event", G_CALLBACK(onKey), this);
   g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
 
+  // The window runs on real time; a pinned start only shifts the wall clock.
+  if (options_.wallTime) WallClock::install(options_.wallTime, loop.clock());
   delegate.applicationDidFinishLaunching(ui::Application::sharedApplication());
   recorder.observeNavigation(ui::Window::keyWindow());
 
@@ -112,12 +135,13 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   recorder.uninstall();
   GLibMainContextSource::detachFrom(loop);
   if (journal) EventJournal::setCurrent(nullptr);
+  if (options_.wallTime) WallClock::uninstall();
   return 0;
 }
 
 gboolean WindowFrontEnd::onDraw(GtkWidget*, cairo_t* cairo, gpointer self) {
   cairo_save(cairo);
-  cairo_scale(cairo, frontEnd(self).options_.scale, frontEnd(self).options_.scale);
+  cairo_scale(cairo, frontEnd(self).displayScale_, frontEnd(self).displayScale_);
   ui::Renderer::drawScreen(cairo, ui::Window::keyWindow(), RunLoop::main().now());
   cairo_restore(cairo);
   return TRUE;
@@ -126,8 +150,7 @@ gboolean WindowFrontEnd::onDraw(GtkWidget*, cairo_t* cairo, gpointer self) {
 void WindowFrontEnd::touch(int phase, double x, double y) {
   auto window = ui::Window::keyWindow();
   if (!window) return;
-  const double scale = options_.scale;
-  window->sendTouchAtScreenPoint(static_cast<ui::TouchPhase>(phase), {x / scale, y / scale});
+  window->sendTouchAtScreenPoint(static_cast<ui::TouchPhase>(phase), {x / displayScale_, y / displayScale_});
   if (area_) gtk_widget_queue_draw(area_);
 }
 

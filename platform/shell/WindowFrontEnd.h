@@ -1,6 +1,7 @@
 #pragma once
-// The desktop front end: a GTK 3 window of 320 x 480 (x2 with --scale 2)
-// showing the screen as the Renderer draws it, on the real clock.
+// The desktop front end: a GTK 3 window of 320 x 480 (x2 with --scale 2,
+// shrunk to fit the screen's work area unless --fit-screen off) showing the
+// screen as the Renderer draws it, on the real clock.
 //
 //   mouse button 1     the finger: press, drag and release are touch down,
 //                      move and up
@@ -37,6 +38,10 @@ class WindowFrontEnd {
   static constexpr int kRedrawIntervalMs = 33;  // about 30 frames a second
   static constexpr double kShakeSeconds = 0.3;
   static constexpr int kShakePixels = 4;
+  // Room left around the drawing for the window's frame and title bar when
+  // it is fitted to the work area.
+  static constexpr int kFrameAllowanceWidth = 16;
+  static constexpr int kFrameAllowanceHeight = 48;
 
   explicit WindowFrontEnd(LaunchOptions options) : options_(std::move(options)) {}
 
@@ -44,6 +49,10 @@ class WindowFrontEnd {
 
   // The device orientation after pressing an arrow key in `current`.
   static int orientationAfterKey(int current, unsigned keyval);
+  // The pixels per point the window shows for --scale `scale` on a work area
+  // of that size: `scale` when it fits with room for the frame, else as
+  // much as fits, keeping the screen's shape, but never below 1.
+  static double fittedScale(int scale, int workAreaWidth, int workAreaHeight);
   // A free file name "vorla-button-N.png" in `folder`.
   static std::string screenshotPath(const std::string& folder);
 
@@ -64,6 +73,8 @@ class WindowFrontEnd {
   LaunchOptions options_;
   GtkWidget* window_ = nullptr;
   GtkWidget* area_ = nullptr;
+  // Pixels per point on the window (screenshots keep --scale).
+  double displayScale_ = 1;
   bool fingerDown_ = false;
   int shakeTicks_ = 0;
   gint homeX_ = 0, homeY_ = 0;

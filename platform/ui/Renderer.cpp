@@ -33,12 +33,6 @@ class SavedState {
   GraphicsContext& context_;
 };
 
-void layoutTree(View& view) {
-  view.layoutIfNeeded();
-  auto subviews = view.subviews();
-  for (const auto& subview : subviews) layoutTree(*subview);
-}
-
 void drawLayer(GraphicsContext& context, const Layer& layer, double now) {
   if (layer.isHidden() || layer.opacity() <= 0) return;
   const Rect f = layer.frame();
@@ -186,12 +180,21 @@ void Renderer::drawScreen(cairo_t* cairo, const std::shared_ptr<Window>& window,
   const cairo_matrix_t m = orientationMatrix(orientation);
   cairo_transform(cairo, &m);
   if (window) {
-    layoutTree(*window);
+    window->layoutIfNeeded();
     GraphicsContext::pushContext(context);
     drawView(*context, *window, now);
     GraphicsContext::popContext();
   }
   drawStatusBar(cairo, contentSizeForOrientation(orientation).width);
+  if (window && !window->overlayViews().empty()) {
+    GraphicsContext::pushContext(context);
+    auto overlays = window->overlayViews();
+    for (const auto& overlay : overlays) {
+      overlay->layoutIfNeeded();
+      drawView(*context, *overlay, now);
+    }
+    GraphicsContext::popContext();
+  }
   cairo_restore(cairo);
 }
 
@@ -201,7 +204,7 @@ std::shared_ptr<graphics::Image> Renderer::snapshotView(View& view, double scale
   const int height = static_cast<int>(std::ceil(size.height));
   auto context = GraphicsContext::imageContext(width, height, scale);
   if (!context) return nullptr;
-  layoutTree(view);
+  view.layoutIfNeeded();
   GraphicsContext::pushContext(context);
   drawContent(*context, view, now);
   GraphicsContext::popContext();

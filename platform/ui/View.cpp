@@ -237,9 +237,15 @@ Rect View::convertRectFromView(Rect rect, const std::shared_ptr<const View>& oth
 void View::drawRect(graphics::GraphicsContext&, Rect) {}
 
 void View::layoutIfNeeded() {
-  if (!needsLayout_) return;
-  needsLayout_ = false;
-  layoutSubviews();
+  if (needsLayout_) {
+    // Cleared first: a layoutSubviews that marks its own view again is laid
+    // out on the next pass, not in an endless loop.
+    needsLayout_ = false;
+    layoutSubviews();
+  }
+  // Copy: a layoutSubviews below may add or remove views of this list.
+  auto subviews = subviews_;
+  for (const auto& subview : subviews) subview->layoutIfNeeded();
 }
 
 std::shared_ptr<View> View::hitTestWithEvent(Point point, Event* event) {

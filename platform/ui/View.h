@@ -136,8 +136,12 @@ class View : public Responder, public std::enable_shared_from_this<View> {
   void clearNeedsDisplay() { needsDisplay_ = false; }
   virtual void drawRect(graphics::GraphicsContext& context, graphics::Rect rect);
 
-  // Layout: layoutSubviews runs before the next render after setNeedsLayout
-  // or a size change.
+  // Layout: setNeedsLayout (or a size change) marks the view; the pending
+  // layout is resolved before anything reads the tree's geometry: before
+  // the window hit-tests a touch, before a render, a dump or a press by
+  // title. layoutIfNeeded runs layoutSubviews on this view and then on every
+  // marked view below it, parents before children, so frames a parent sets
+  // are in place when its subviews lay out.
   void setNeedsLayout() { needsLayout_ = true; }
   void layoutIfNeeded();
   virtual void layoutSubviews() {}

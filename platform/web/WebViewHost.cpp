@@ -87,7 +87,7 @@ WebViewHost& WebViewHost::shared() {
   return *host;
 }
 
-void WebViewHost::attach(GtkFixed* container, int scale) {
+void WebViewHost::attach(GtkFixed* container, double scale) {
   container_ = container;
   scale_ = scale > 0 ? scale : 1;
 }
@@ -110,7 +110,12 @@ WebViewHost::Placement WebViewHost::placementFor(WebView& view, double now) {
   const Rect inWindow = shownRectInWindow(view, now);
   placement.visible = inWindow.size.width > 0 && inWindow.size.height > 0;
   placement.screenRect = screenRect(inWindow, window->interfaceOrientation());
-  placement.live = placement.visible && opaque && !isCovered(view, inWindow, now);
+  // The window's overlays (an alert over its dimmed screen) fill it.
+  const auto& overlays = window->overlayViews();
+  const bool underOverlay = std::any_of(overlays.begin(), overlays.end(), [now](const auto& overlay) {
+    return !overlay->isHidden() && overlay->presentationAlpha(now) >= kInvisibleAlpha;
+  });
+  placement.live = placement.visible && opaque && !underOverlay && !isCovered(view, inWindow, now);
   return placement;
 }
 

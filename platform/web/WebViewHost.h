@@ -13,10 +13,10 @@
 // shown only while the view is in the key window and neither it nor a
 // superview is hidden. A GTK widget cannot fade, turn or lie under our
 // drawing, so while the view is translucent, in a flip, or partly covered
-// by a view drawn above it (an alert, or a spinner of its own), the widget
-// steps aside and the view's drawing shows the engine's latest snapshot
-// instead. In a landscape interface the widget takes the view's rectangle
-// on the screen with the page upright.
+// by a view drawn above it (the window's overlays, such as an alert, or a
+// spinner of its own), the widget steps aside and the view's drawing shows
+// the engine's latest snapshot instead. In a landscape interface the widget
+// takes the view's rectangle on the screen with the page upright.
 //
 // Headless there is no host: web views keep their widgets offscreen.
 //
@@ -44,12 +44,14 @@ class WebViewHost {
 
   static WebViewHost& shared();
 
-  void attach(GtkFixed* container, int scale);
+  // `scale`: pixels per point of the window (it may be fractional when a
+  // scale-2 window was fitted to a small screen).
+  void attach(GtkFixed* container, double scale);
   void detach();
   // Where new web views put their widgets; null headless.
   GtkContainer* container() const { return container_ ? GTK_CONTAINER(container_) : nullptr; }
   // Pixels per point of the window (1 headless).
-  int scale() const { return container_ ? scale_ : 1; }
+  double scale() const { return container_ ? scale_ : 1; }
 
   // How `view` shows at `now` on the run loop's clock.
   static Placement placementFor(WebView& view, double now);
@@ -65,7 +67,7 @@ class WebViewHost {
   void place(WebView& view, const Placement& placement);
 
   GtkFixed* container_ = nullptr;
-  int scale_ = 1;
+  double scale_ = 1;
 };
 
 }  // namespace platform::web

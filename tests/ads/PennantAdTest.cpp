@@ -8,11 +8,16 @@
 #include "AdServerFixture.h"
 #include "AdTestDelegates.h"
 #include "ads/PennantImageCache.h"
+#include "ads/PennantLocationManager.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/location/FixSchedule.h"
+#include "tests/support/DecimalCommaLocale.h"
 #include "platform/foundation/Device.h"
 
 namespace pennant {
 namespace {
 
+using platform::FileManager;
 using testing::RecordingController;
 using testing::ScriptedHost;
 
@@ -325,6 +330,39 @@ TEST_F(PennantAdTest, LocationComesFromTheHostWhenItAnswersElseNotAtAll) {
   host->hostLocation = std::optional<platform::location::Location>(
       platform::location::Location{37.5, -122.25, 10, platform::Date::now()});
   EXPECT_EQ(adRequestQuery(makeAd()).find("d[coord]"), std::string::npos);
+}
+
+TEST_F(PennantAdTest, LocationNumbersKeepTheirPointUnderADecimalCommaLocale) {
+  testing_support::DecimalCommaLocale comma;
+  if (!comma.active()) GTEST_SKIP() << comma.why();
+  std::string error;
+  auto fixes = platform::location::FixSchedule::fixedPosition("12.5,-3.25,10", 0, error);
+  ASSERT_TRUE(fixes) << error;
+  constexpr double kNow = 1700000000.25;
+  platform::Date::setNowSource([] { return kNow; });
+  auto& manager = PennantLocationManager::sharedManager();
+  FileManager::removeItemAtPath(PennantLocationManager::locationCachePath());
+  manager.setLocationString(std::nullopt);
+  manager.setLastUpdated(std::nullopt);
+  platform::location::LocationManager::setSystemSettings(platform::location::LocationSettings{true, *fixes});
+  host->mayAsk = true;
+
+  // The first request starts the location service; its fix serves the next.
+  EXPECT_EQ(adRequestQuery(makeAd()).find("d[coord]"), std::string::npos);
+  loop.runUntil([&] { return manager.locationString().has_value(); });
+  const auto query = adRequestQuery(makeAd());
+  const auto cached = FileManager::contentsAtPath(PennantLocationManager::locationCachePath());
+  // A host's own position goes out the same way.
+  host->hostLocation = std::optional<platform::location::Location>(
+      platform::location::Location{37.5, -122.25, 10, platform::Date::now()});
+  const auto hostQuery = adRequestQuery(makeAd());
+  platform::location::LocationManager::setSystemSettings(platform::location::LocationSettings{});
+  platform::Date::setNowSource({});
+
+  EXPECT_NE(query.find("d[coord]=12.500000,-3.250000"), std::string::npos) << query;
+  EXPECT_NE(query.find("d[coord_timestamp]=1700000000.250000"), std::string::npos) << query;
+  EXPECT_EQ(cached, "12.500000,-3.250000");
+  EXPECT_NE(hostQuery.find("d[coord]=37.500000,-122.250000"), std::string::npos) << hostQuery;
 }
 
 TEST_F(PennantAdTest, ColoursAndSpinnerFollowTheHost) {

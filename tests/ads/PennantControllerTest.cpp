@@ -141,34 +141,96 @@ TEST_F(PennantControllerTest, AFailedFirstAdIsReportedAndAFreshAdFlipsIntoTheEmp
   EXPECT_NE(bannerOf(view), nullptr);
 }
 
-TEST_F(PennantControllerTest, AFirstAdThatCannotEvenStartIsStillReported) {
-  host->endpoint = "not a url";
-  auto view = PennantView::requestAdWithDelegate(host);
-  // The failure happened inside request(); the host hears of it all the same.
-  ASSERT_EQ(host->failed.size(), 1u);
-  EXPECT_EQ(host->failed[0], view);
+TEST_F(PennantControllerTest, AFirstAdThatCannotEvenStartIsReportedAfterTheViewWasHandedOut) {
+  // A host that keeps the view it is given and drops it when told the first
+  // ad failed, as the app does.
+  struct StoringHost : CountingHost {
+    std::shared_ptr<PennantView> stored;
+    void didFailToReceiveAd(const std::shared_ptr<PennantView>& view) override {
+      CountingHost::didFailToReceiveAd(view);
+      stored.reset();
+    }
+  };
+  auto storing = std::make_shared<StoringHost>();
+  storing->embedded = false;
+  storing->endpoint = "not a url";
+  storing->stored = PennantView::requestAdWithDelegate(storing);
+  auto view = storing->stored;
+  // The failure happened inside request(); the host hears of it on the next
+  // turn of the run loop, after it stored the view.
+  EXPECT_TRUE(storing->failed.empty());
+  loop.loop().runPending();
+  ASSERT_EQ(storing->failed.size(), 1u);
+  EXPECT_EQ(storing->failed[0], view);
+  EXPECT_EQ(storing->stored, nullptr) << "the host let go of the failed view";
   EXPECT_EQ(controllerOf(view)->currentlyDisplayedAd(), nullptr);
+  settle();
+  EXPECT_EQ(storing->failed.size(), 1u) << "told once";
+  EXPECT_TRUE(storing->received.empty());
+}
+
+TEST_F(PennantControllerTest, AFreshAdThatCannotStartIsDroppedSilentlyOnTheNextTurn) {
+  server.setAnswer(kTextAd);
+  auto view = PennantView::requestAdWithDelegate(host);
+  settle();
+  auto controller = controllerOf(view);
+  auto shown = controller->currentlyDisplayedAd();
+  host->endpoint = "not a url";
+  view->requestFreshAd();
+  EXPECT_NE(controller->loadingAd(), nullptr) << "held until the next turn";
+  settle();
+  EXPECT_EQ(controller->loadingAd(), nullptr);
+  EXPECT_EQ(controller->currentlyDisplayedAd(), shown);
+  EXPECT_EQ(bannerOf(view)->ad(), shown);
+  EXPECT_TRUE(host->failed.empty());
+
+  // A second fresh request before that turn replaces the failed one, whose
+  // outcome then belongs to no field and is ignored.
+  view->requestFreshAd();
+  host->endpoint.reset();
+  view->requestFreshAd();
+  auto second = controller->loadingAd();
+  settle();
+  EXPECT_EQ(controller->currentlyDisplayedAd(), second);
+  EXPECT_TRUE(host->failed.empty());
 }
 
 TEST_F(PennantControllerTest, AFreshRequestWhileTheFirstLoadsCanWinTheRace) {
-  // The first answer is slow; the second arrives first and flips in.
-  std::atomic<int> served{0};
-  server.server.server().Get("/slow_or_fast", [&](const httplib::Request&, httplib::Response& response) {
-    if (served++ == 0) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // The first ad asks an endpoint that answers only once the fresh ad, which
+  // asks another, has flipped in (or after a long time-out), so the fresh
+  // ad wins every time, however the two requests are scheduled.
+  auto freshShown = std::make_shared<std::atomic<bool>>(false);
+  struct Release {
+    std::shared_ptr<std::atomic<bool>> flag;
+    ~Release() { *flag = true; }
+  } release{freshShown};
+  server.server.server().Get("/slow", [freshShown](const httplib::Request&, httplib::Response& response) {
+    constexpr auto kStep = std::chrono::milliseconds(5);
+    constexpr int kSteps = 2000;  // ten seconds
+    for (int step = 0; step < kSteps && !*freshShown; ++step) std::this_thread::sleep_for(kStep);
     response.set_content(kTextAd, "application/json");
   });
-  host->endpoint = server.server.url("/slow_or_fast");
+  server.server.server().Get("/fast", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content(kTextAd, "application/json");
+  });
+  host->endpoint = server.server.url("/slow");
   auto view = PennantView::requestAdWithDelegate(host);
+  host->endpoint = server.server.url("/fast");
   auto controller = controllerOf(view);
   auto first = controller->currentlyDisplayedAd();
   std::weak_ptr<PennantAd> weakFirst = first;
   first.reset();
   view->requestFreshAd();
+  auto fresh = controller->loadingAd();
   loop.runUntil([&] { return bannerOf(view) != nullptr; });
+  *freshShown = true;
+  ASSERT_NE(bannerOf(view), nullptr);
+  EXPECT_EQ(bannerOf(view)->ad(), fresh);
   EXPECT_TRUE(host->received.empty()) << "the fresh ad flipped in silently";
   settle();
   EXPECT_TRUE(host->received.empty());
   EXPECT_TRUE(weakFirst.expired()) << "the first ad was released and never reported";
+  EXPECT_EQ(server.countOf("/fast"), 1u);
 }
 
 TEST_F(PennantControllerTest, OnlyTheSecondOfTwoFreshRequestsCanReplaceTheBanner) {

@@ -87,6 +87,27 @@ TEST_F(PennantLocationManagerTest, ReadsTheCacheFileAfterARestart) {
   EXPECT_NEAR(manager.lastUpdated()->timeIntervalSince1970(), kNow - 3600, 0.01);
 }
 
+TEST_F(PennantLocationManagerTest, ACachedFixAgesOnTheClockThatWroteItAcrossARestart) {
+  deliver(fixAt(48.85, 2.35, 50, 10));
+  // A restart: only the file is left, and its date is the fix's age.
+  manager.setLocationString(std::nullopt);
+  manager.setLastUpdated(std::nullopt);
+  ASSERT_TRUE(manager.lastUpdated());
+  EXPECT_EQ(manager.lastUpdated()->timeIntervalSince1970(), kNow);
+
+  // Two days later on the same clock the fix is stale and a new one comes.
+  std::string error;
+  auto fixes = platform::location::FixSchedule::fixedPosition("40.0,-3.5,65", 0, error);
+  ASSERT_TRUE(fixes) << error;
+  LocationManager::setSystemSettings(LocationSettings{true, *fixes});
+  platform::Date::setNowSource([] { return kNow + 2 * 86400; });
+  manager.setLastUpdated(std::nullopt);
+  manager.updateIfAppropriate();
+  loop.runUntil([&] { return manager.locationString() != "48.850000,2.350000"; });
+  EXPECT_EQ(manager.locationString(), "40.000000,-3.500000");
+  EXPECT_EQ(manager.lastUpdated()->timeIntervalSince1970(), kNow + 2 * 86400);
+}
+
 TEST_F(PennantLocationManagerTest, UpdatesOnlyWhenEnabledAndStale) {
   std::string error;
   auto fixes = platform::location::FixSchedule::fixedPosition("40.0,-3.5,65", 0, error);

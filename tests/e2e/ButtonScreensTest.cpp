@@ -82,8 +82,10 @@ TEST_F(ButtonScreens, OverlayGoesWhenTheFingerLiftsElsewhereOrIsCancelled) {
 
 TEST_F(ButtonScreens, TheSameScriptGivesTheSameJournalAndPictures) {
   const std::string script = "wait 2.5\ntap 160 239\npress \"Botón Trimo\"\nwait 1\nscreenshot s\n";
-  auto first = AppRun::headless(home(), script);
-  auto second = AppRun::headless(home(), script);
+  // Pinned: what the app writes must not depend on the day the test runs.
+  const std::vector<std::string> pinned = {"--wall-time", "2009-06-02T12:00:00Z"};
+  auto first = AppRun::headless(home(), script, pinned);
+  auto second = AppRun::headless(home(), script, pinned);
   ASSERT_EQ(first.status, 0) << first.stderrText;
   ASSERT_EQ(second.status, 0) << second.stderrText;
   EXPECT_EQ(first.file("events.jsonl"), second.file("events.jsonl"));

@@ -77,6 +77,21 @@ TEST_F(Navigation, LandscapeFromTheEnglishScreenAndBack) {
   EXPECT_NE(right.find("\"title\":\"" + kBoth + "\""), std::string::npos) << right;
 }
 
+TEST_F(Navigation, TapsRightAfterATurnLandOnTheTurnedScreenWithoutAScreenshot) {
+  // No screenshot or dump anywhere: a touch must find the views where the
+  // turn put them, as in the window. In landscape-right the Spanish button
+  // lies at the top of the portrait screen; back in portrait the lower part
+  // of the English button must answer too.
+  auto run = AppRun::headless(home(), "rotate landscape-left\nwait 1\ntap 131 355\n"
+                                      "rotate landscape-right\nwait 1\ntap 189 125\n"
+                                      "rotate portrait\nwait 1\ntap 160 380\n");
+  ASSERT_EQ(run.status, 0) << run.stderrText;
+  std::vector<std::string> played;
+  for (const auto& sound : run.ofType("sound")) played.push_back(sound.file);
+  EXPECT_EQ(played, (std::vector<std::string>{"AsiDeTrimo.wav", "AsiDeTrimo.wav", "ThatWasVorla.wav"}));
+  EXPECT_EQ(run.lastStack(), Stack{"Vorla Button"});
+}
+
 TEST_F(Navigation, LandscapeFromTheSpanishScreenReturnsToTheEnglishOne) {
   auto run = AppRun::headless(home(), "press \"Botón Trimo\"\nwait 1\nrotate landscape-right\nwait 1\n"
                                       "rotate portrait\nwait 1\n");

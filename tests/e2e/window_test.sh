@@ -6,34 +6,9 @@
 # Usage (under xvfb-run -a): window_test.sh PATH/TO/vorla-button
 set -eu
 
-app=$1
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "window test: $*" >&2
-  echo "--- journal:" >&2
-  cat "$work/out/events.jsonl" >&2 2>/dev/null || true
-  exit 1
-}
-
-VORLA_SCREENSHOTS="$work" "$app" --home "$work/home" --out "$work/out" --open-urls log --audio off \
-  --device-id window-test 2>"$work/stderr" &
-pid=$!
-
-wid=""
-for _ in $(seq 100); do
-  wid=$(xdotool search --name '^Vorla Button$' 2>/dev/null | head -n 1 || true)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
-[ -n "$wid" ] || fail "the window did not appear"
-sleep 0.5
+test_name="window test"
+. "$(dirname "$0")/window_test_lib.sh"
+start_window_app "$1" --device-id window-test
 
 # The big English button, then the Spanish screen's bar button.
 xdotool mousemove --window "$wid" 160 239 click 1

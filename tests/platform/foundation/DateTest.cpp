@@ -8,6 +8,7 @@
 
 #include "platform/foundation/Date.h"
 #include "platform/foundation/DateFormatter.h"
+#include "platform/foundation/Iso8601DateParser.h"
 
 namespace platform {
 namespace {
@@ -55,6 +56,30 @@ TEST(DateTest, NowFollowsTheSystemClockOrTheInstalledSource) {
   EXPECT_EQ(Date::dateWithTimeIntervalSince1970(400).timeIntervalSinceNow(), -600.0);
   Date::setNowSource({});
   EXPECT_GE(Date::now().timeIntervalSince1970(), before);
+}
+
+TEST(DateTest, Iso8601TextGivesTheSameInstantInEveryTimeZone) {
+  ScopedTimeZone zone("America/Los_Angeles");  // local time must play no part
+  auto seconds = [](const char* text) -> std::optional<double> {
+    auto date = Iso8601DateParser::dateFromString(text);
+    return date ? std::optional(date->timeIntervalSince1970()) : std::nullopt;
+  };
+  // 2009-06-02 12:00:00 UTC written six ways.
+  for (const char* text : {"2009-06-02T12:00:00Z", "2009-06-02T12:00:00", "2009-06-02 12:00", "2009-06-02t12:00z",
+                           "2009-06-02T14:00:00+02:00", "2009-06-02T07:30:00-0430"}) {
+    EXPECT_EQ(seconds(text), 1243944000.0) << text;
+  }
+  EXPECT_EQ(seconds("2009-06-02"), 1243900800.0);
+  EXPECT_EQ(seconds("1975-03-09T12:00:00.250Z"), kBirthdayNoon + 0.25);
+  EXPECT_EQ(seconds("2024-02-29T00:00:00+01"), 1709161200.0);
+  EXPECT_EQ(seconds("1969-12-31T23:59:59Z"), -1.0);
+
+  for (const char* text : {"", "2009", "2009-6-2", "2009-06-02T", "2009-06-02T12", "2009-06-02T24:00",
+                           "2009-06-02T12:60", "2009-06-02T12:00:61", "2009-02-29", "2009-13-01", "2009-06-31",
+                           "2009-06-02T12:00:00.", "2009-06-02T12:00:00+2", "2009-06-02T12:00:00+19:00",
+                           "2009-06-02T12:00:00Zjunk", "2009-06-02x12:00", " 2009-06-02", "２009-06-02"}) {
+    EXPECT_FALSE(seconds(text)) << text;
+  }
 }
 
 TEST(DateTest, ArithmeticAndOrder) {

@@ -69,12 +69,14 @@ TEST_F(EventJournalTest, LinesStartWithTimeAndTypeThenFieldsInOrder) {
                                            .set("count", -3)
                                            .set("frame", std::move(nested))
                                            .set("urls", std::vector<std::string>{"a", "b"})
+                                           .set("message", std::optional<std::string>())
+                                           .set("title", std::optional<std::string>("Call?"))
                                            .set("t", "ignored")
                                            .set("type", "ignored")));
   EXPECT_TRUE(journal->record("navigation"));
   EXPECT_EQ(lines(), (std::vector<std::string>{
                          R"({"t":0.3,"type":"sound","name":"ThatWasVorla","vibrate":true,"count":-3,)"
-                         R"("frame":{"x":0,"y":412.5},"urls":["a","b"]})",
+                         R"("frame":{"x":0,"y":412.5},"urls":["a","b"],"message":null,"title":"Call?"})",
                          R"({"t":0.3,"type":"navigation"})"}));
   EXPECT_TRUE(allLinesAreJsonObjects());
 }

@@ -133,6 +133,26 @@ TEST(FileManagerTest, ModificationTimesWithSubSecondPrecision) {
       path, Date::dateWithTimeIntervalSince1970(std::nan(""))));
 }
 
+TEST(FileManagerTest, WritesAreStampedOnTheAppsWallClock) {
+  FoundationTestFolder folder;
+  const std::string path = folder.file("stamped");
+  // A wall clock two years behind the system's, as a pinned headless run has.
+  const double pinned = Date::now().timeIntervalSince1970() - 2 * 365 * 86400.0 + 0.5;
+  Date::setNowSource([pinned] { return pinned; });
+  const bool written = FileManager::writeContentsAtomically(path, "x", FileManager::Durability::Cache);
+  const auto stamped = FileManager::modificationDateOfItemAtPath(path);
+  const double age = stamped ? -stamped->timeIntervalSinceNow() : -1;
+  Date::setNowSource({});
+  ASSERT_TRUE(written);
+  ASSERT_TRUE(stamped);
+  EXPECT_NEAR(stamped->timeIntervalSince1970(), pinned, 1e-6);
+  EXPECT_EQ(age, 0) << "a file written now is not in the future nor in the past";
+
+  // Back on the system clock the kernel's stamp is the real time again.
+  ASSERT_TRUE(FileManager::writeContentsAtomically(path, "y"));
+  EXPECT_LT(std::fabs(FileManager::modificationDateOfItemAtPath(path)->timeIntervalSinceNow()), 5.0);
+}
+
 TEST(AppPathsTest, DefaultHomeFollowsXdgRules) {
   EXPECT_EQ(AppPaths::defaultHome("/data", "/home/u"), "/data/vorla-button");
   EXPECT_EQ(AppPaths::defaultHome(nullptr, "/home/u"), "/home/u/.local/share/vorla-button");

@@ -4,6 +4,9 @@
 
 #include <map>
 
+#include "platform/addressbook/AddressBook.h"
+#include "platform/foundation/AppPaths.h"
+
 namespace platform::shell {
 namespace {
 
@@ -25,7 +28,7 @@ TEST(AppLauncherFlags, ReadsEveryFlagInBothSpellings) {
   auto result = parse({"--home", "/tmp/h", "--request-host=http://127.0.0.1:9000", "--media-host",
                        "https://media.example.org", "--device-id", "abc-123", "--language", "es", "--locale",
                        "es_ES", "--location-services", "on", "--location", "40.4,-3.7,65", "--open-urls", "log",
-                       "--audio=off", "--scale", "2", "--out", "/tmp/o"});
+                       "--audio=off", "--scale", "2", "--fit-screen", "off", "--out", "/tmp/o"});
   ASSERT_EQ(result.error, "");
   const auto& o = result.options;
   EXPECT_EQ(o.home, "/tmp/h");
@@ -39,6 +42,8 @@ TEST(AppLauncherFlags, ReadsEveryFlagInBothSpellings) {
   EXPECT_EQ(o.openUrls, UrlOpening::Log);
   EXPECT_EQ(o.audio, false);
   EXPECT_EQ(o.scale, 2);
+  EXPECT_FALSE(o.fitScreen);
+  EXPECT_TRUE(parse({}).options.fitScreen) << "fitted unless asked otherwise";
   EXPECT_EQ(o.out, "/tmp/o");
   EXPECT_FALSE(o.headless);
 }
@@ -76,6 +81,15 @@ TEST(AppLauncherFlags, EnvironmentFillsInAndFlagsWin) {
   EXPECT_EQ(result.options.deviceId, "x1");
 }
 
+TEST(AppLauncherFlags, WallTimeIsAnInstantFromTheFlagOrTheEnvironment) {
+  EXPECT_FALSE(parse({}).options.wallTime) << "unset: the real time";
+  Env env{{{"VORLA_WALL_TIME", "2009-06-02T12:00:00Z"}}};
+  EXPECT_EQ(parse({}, env).options.wallTime, 1243944000.0);
+  EXPECT_EQ(parse({"--wall-time=2009-06-02T14:00:00+02:00"}).options.wallTime, 1243944000.0);
+  EXPECT_EQ(parse({"--wall-time", "2010-01-01"}, env).options.wallTime, 1262304000.0);
+  EXPECT_EQ(parse({}, Env{{{"VORLA_WALL_TIME", "noon"}}}).error.rfind("VORLA_WALL_TIME expects", 0), 0u);
+}
+
 TEST(AppLauncherFlags, BadEnvironmentValuesNameTheVariable) {
   EXPECT_EQ(parse({}, Env{{{"VORLA_SCALE", "3"}}}).error, "VORLA_SCALE expects 1 or 2");
   EXPECT_EQ(parse({}, Env{{{"VORLA_HEADLESS", "maybe"}}}).error, "VORLA_HEADLESS expects 1 or 0");
@@ -97,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
     Flags, AppLauncherFlagErrors,
     ::testing::Values(BadFlags{{"--frobnicate"}, "unknown option --frobnicate"},
                       BadFlags{{"--home"}, "--home expects DIR"},
+                      BadFlags{{"--address-book", ""}, "--address-book expects a folder"},
                       BadFlags{{"--scale", "3"}, "--scale expects 1 or 2"},
                       BadFlags{{"--headless=yes"}, "--headless takes no value"},
                       BadFlags{{"--request-host", "ftp://x"}, "http or https"},
@@ -108,6 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFlags{{"--location-services", "maybe"}, "expects on or off"},
                       BadFlags{{"--location", "north"}, "--location"},
                       BadFlags{{"--open-urls", "browser"}, "expects xdg-open or log"},
+                      BadFlags{{"--wall-time", "yesterday"}, "--wall-time expects a date and time"},
+                      BadFlags{{"--wall-time", "2009-06-31T12:00:00Z"}, "--wall-time expects"},
                       BadFlags{{"--device-id", "a", "--no-device-id"}, "exclude each other"},
                       BadFlags{{"--location", "1,2,3", "--location-file", "f"}, "exclude each other"},
                       BadFlags{{"--headless", "--script", "s"}, "--headless needs --script FILE and --out DIR"},
@@ -122,7 +139,7 @@ TEST(AppLauncherFlags, HelpWinsOverEverythingElse) {
 
 TEST(AppLauncherFlags, UsageListsEveryFlagWithItsVariable) {
   const auto usage = AppLauncher::usage();
-  for (const char* text : {"--home DIR", "[VORLA_HOME]", "--request-host URL", "[VORLA_REQUEST_HOST]",
+  for (const char* text : {"--home DIR", "[VORLA_HOME]", "--address-book DIR", "[VORLA_ADDRESS_BOOK]", "--request-host URL", "[VORLA_REQUEST_HOST]",
                            "--media-host URL", "[VORLA_MEDIA_HOST]", "--device-id ID", "--no-device-id",
                            "--language CODE", "--locale ID", "--location-services on|off",
                            "--location LAT,LON,ACCURACY", "--location-file FILE", "--open-urls xdg-open|log",
@@ -135,6 +152,23 @@ TEST(AppLauncherApply, MissingFixFileIsReported) {
   LaunchOptions options;
   options.locationFile = "/nonexistent/fixes.txt";
   EXPECT_NE(AppLauncher::apply(options).find("--location-file"), std::string::npos);
+}
+
+TEST(AppLauncherApply, TheAddressBookFolderComesFromItsFlagElseFromTheHome) {
+  auto fromEnvironment = parse({"--home", "/tmp/vorla-home"}, Env{{{"VORLA_ADDRESS_BOOK", "/tmp/contacts"}}});
+  ASSERT_EQ(fromEnvironment.error, "");
+  EXPECT_EQ(fromEnvironment.options.addressBook, "/tmp/contacts");
+  EXPECT_EQ(parse({"--address-book=/tmp/flag"}, Env{{{"VORLA_ADDRESS_BOOK", "/tmp/env"}}}).options.addressBook,
+            "/tmp/flag");
+
+  auto homeOnly = parse({"--home", "/tmp/vorla-home"}).options;
+  ASSERT_EQ(AppLauncher::apply(homeOnly), "");
+  EXPECT_EQ(addressbook::AddressBook::defaultDirectory(), "/tmp/vorla-home/Library/AddressBook");
+  ASSERT_EQ(AppLauncher::apply(fromEnvironment.options), "");
+  EXPECT_EQ(addressbook::AddressBook::defaultDirectory(), "/tmp/contacts");
+  EXPECT_EQ(addressbook::AddressBook::create()->path(), "/tmp/contacts");
+  addressbook::AddressBook::setDefaultDirectory(std::nullopt);
+  AppPaths::setHome(std::nullopt);
 }
 
 }  // namespace

@@ -53,9 +53,22 @@ class ShellPieces : public ::testing::Test {
     return text.str();
   }
 
+  // A navigation stack in the window whose root screen "Root" has a
+  // right-hand bar button "Next" that counts its taps in nextTaps_.
+  std::shared_ptr<ui::NavigationController> showRootWithNextButton() {
+    auto root = std::make_shared<ui::ViewController>();
+    root->setTitle("Root");
+    root->navigationItem()->setRightBarButtonItem(ui::BarButtonItem::initWithTitleStyleTargetAction(
+        "Next", ui::BarButtonItem::kStylePlain, [this](ui::BarButtonItem&) { ++nextTaps_; }));
+    auto nav = ui::NavigationController::initWithRootViewController(root);
+    window_->addSubview(nav->view());
+    return nav;
+  }
+
   RunLoop loop_;
   std::shared_ptr<ui::Window> window_;
   fs::path dir_;
+  int nextTaps_ = 0;
 };
 
 TEST_F(ShellPieces, ViewDumpGivesClassesScreenFramesAndTexts) {
@@ -116,15 +129,9 @@ TEST_F(ShellPieces, PressFindsShownButtonsByTitleOnly) {
 }
 
 TEST_F(ShellPieces, PressTapsNavigationBarButtons) {
-  auto root = std::make_shared<ui::ViewController>();
-  root->setTitle("Root");
-  int tapped = 0;
-  root->navigationItem()->setRightBarButtonItem(ui::BarButtonItem::initWithTitleStyleTargetAction(
-      "Next", ui::BarButtonItem::kStylePlain, [&](ui::BarButtonItem&) { ++tapped; }));
-  auto nav = ui::NavigationController::initWithRootViewController(root);
-  window_->addSubview(nav->view());
+  auto nav = showRootWithNextButton();
   EXPECT_TRUE(ControlPresser::press(window_, "Next"));
-  EXPECT_EQ(tapped, 1);
+  EXPECT_EQ(nextTaps_, 1);
 
   auto second = std::make_shared<ui::ViewController>();
   second->setTitle("Second");
@@ -132,6 +139,19 @@ TEST_F(ShellPieces, PressTapsNavigationBarButtons) {
   EXPECT_TRUE(ControlPresser::press(window_, "Root")) << "the back button names the screen below";
   loop_.advanceBy(1);
   EXPECT_EQ(nav->viewControllers().size(), 1u);
+}
+
+TEST_F(ShellPieces, DumpAndPressSeeTheLayoutOfATurnNotTheLastFrameDrawn) {
+  auto nav = showRootWithNextButton();
+  ViewTreeDump::json(window_);  // laid out once, in portrait
+
+  // Nothing is rendered between the turn and the dump or the press.
+  window_->setInterfaceOrientation(ui::InterfaceOrientation::LandscapeRight);
+  const auto json = ViewTreeDump::json(window_);
+  // The bar runs the whole 480-point length of the screen's right edge.
+  EXPECT_NE(json.find("{\"class\":\"NavigationBar\",\"frame\":[256,0,44,480]"), std::string::npos) << json;
+  EXPECT_TRUE(ControlPresser::press(window_, "Next"));
+  EXPECT_EQ(nextTaps_, 1);
 }
 
 TEST_F(ShellPieces, RecorderJournalsNavigationDefaultsAndUrls) {
@@ -190,6 +210,24 @@ TEST(WindowKeys, ArrowsTurnTheDeviceAndTheSameArrowTurnsItBack) {
   EXPECT_EQ(WindowFrontEnd::orientationAfterKey(4, GDK_KEY_Right), 1);
   EXPECT_EQ(WindowFrontEnd::orientationAfterKey(4, GDK_KEY_Up), 1);
   EXPECT_EQ(WindowFrontEnd::orientationAfterKey(4, GDK_KEY_a), 4);
+}
+
+TEST(WindowSize, ScaleTwoShrinksToTheWorkAreaKeepingTheShapeButNeverBelowOne) {
+  // A 1366 x 768 laptop with a 27-pixel panel: 960 rows do not fit.
+  const double laptop = WindowFrontEnd::fittedScale(2, 1366, 741);
+  EXPECT_LT(laptop, 2);
+  EXPECT_LE(480 * laptop + WindowFrontEnd::kFrameAllowanceHeight, 741);
+  EXPECT_GT(480 * laptop + WindowFrontEnd::kFrameAllowanceHeight, 740) << "as large as fits";
+  // Room enough: the asked-for scale.
+  EXPECT_EQ(WindowFrontEnd::fittedScale(2, 1920, 1053), 2);
+  // A tall, narrow area limits by width.
+  const double narrow = WindowFrontEnd::fittedScale(2, 600, 2000);
+  EXPECT_LE(320 * narrow + WindowFrontEnd::kFrameAllowanceWidth, 600);
+  EXPECT_GT(320 * narrow + WindowFrontEnd::kFrameAllowanceWidth, 599);
+  // The phone's own size is kept even where it does not fit.
+  EXPECT_EQ(WindowFrontEnd::fittedScale(1, 640, 480), 1);
+  EXPECT_EQ(WindowFrontEnd::fittedScale(2, 640, 480), 1);
+  EXPECT_EQ(WindowFrontEnd::fittedScale(2, 0, 0), 1);
 }
 
 TEST(WindowScreenshots, NamesNeverOverwriteEarlierShots) {

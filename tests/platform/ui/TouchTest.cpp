@@ -225,3 +225,70 @@ TEST_F(TouchTest, ScreenPointsAreTurnedIntoLandscapeWindowCoordinates) {
   EXPECT_EQ(corner->record.calls.back(), "began");
   EXPECT_EQ(corner->record.locations.back(), (Point{5, 5}));
 }
+
+namespace {
+
+// Keeps a small target pinned to its top-right corner, as a bar keeps its
+// right-hand button, and does so only in layoutSubviews.
+class CornerPinningView : public View {
+ public:
+  std::shared_ptr<RecordingView> target = RecordingView::make(0, 0, 40, 40);
+  void layoutSubviews() override {
+    if (target->superview().get() != this) addSubview(target);
+    target->setFrame({{bounds().size.width - 40, 0}, {40, 40}});
+  }
+};
+
+}  // namespace
+
+TEST_F(TouchTest, ATouchRightAfterATurnMeetsTheTurnedLayoutWithoutAFrameDrawn) {
+  auto pinning = std::make_shared<CornerPinningView>();
+  pinning->initWithFrame({{0, 20}, {320, 460}});
+  window_->addSubview(pinning);
+  // Nothing has been drawn or laid out yet: the first touch already finds
+  // the target in its corner.
+  ASSERT_TRUE(window_->sendTouch(TouchPhase::Began, {300, 30}));
+  window_->sendTouch(TouchPhase::Ended, {300, 30});
+  EXPECT_EQ(pinning->target->record.calls, (std::vector<std::string>{"began", "ended"}));
+
+  // Turned: the view fills the landscape application frame and its corner
+  // moved to x 440..480. The touch comes straight after the turn.
+  window_->setInterfaceOrientation(InterfaceOrientation::LandscapeRight);
+  ASSERT_TRUE(window_->sendTouch(TouchPhase::Began, {460, 30}));
+  EXPECT_EQ(pinning->target->record.calls.size(), 3u);
+  EXPECT_EQ(pinning->target->record.locations.back(), (Point{20, 10}));
+  window_->sendTouch(TouchPhase::Ended, {460, 30});
+
+  // Back in portrait, where the old landscape corner is off the screen and
+  // the old place of the target belongs to the view itself again.
+  window_->setInterfaceOrientation(InterfaceOrientation::Portrait);
+  ASSERT_TRUE(window_->sendTouch(TouchPhase::Began, {300, 30}));
+  EXPECT_EQ(pinning->target->record.calls.size(), 5u);
+  EXPECT_EQ(pinning->target->record.locations.back(), (Point{20, 10}));
+}
+
+TEST_F(TouchTest, AnOverlayTakesEveryTouchUntilItIsRemoved) {
+  ASSERT_TRUE(window_->sendTouch(TouchPhase::Began, {100, 100}));
+  auto overlay = View::create({});
+  auto inside = RecordingView::make(50, 50, 100, 100);
+  overlay->addSubview(inside);
+  window_->addOverlayView(overlay);
+  // The finger that was down underneath is cancelled there.
+  EXPECT_EQ(button_->record.calls, (std::vector<std::string>{"began", "cancelled"}));
+  EXPECT_EQ(overlay->frame(), window_->bounds());
+
+  ASSERT_TRUE(window_->sendTouch(TouchPhase::Began, {10, 100}));
+  window_->sendTouch(TouchPhase::Ended, {10, 100});
+  ASSERT_TRUE(window_->sendTouch(TouchPhase::Began, {60, 70}));
+  EXPECT_EQ(button_->record.calls.size(), 2u);
+  EXPECT_TRUE(back_->record.calls.empty());
+  EXPECT_EQ(inside->record.calls, (std::vector<std::string>{"began"}));
+  EXPECT_EQ(inside->record.locations[0], (Point{10, 20}));
+  window_->sendTouch(TouchPhase::Ended, {60, 70});
+
+  window_->setInterfaceOrientation(InterfaceOrientation::LandscapeLeft);
+  EXPECT_EQ(overlay->frame(), window_->bounds());
+  window_->removeOverlayView(overlay);
+  ASSERT_TRUE(window_->sendTouch(TouchPhase::Began, {100, 100}));
+  EXPECT_EQ(button_->record.calls.back(), "began");
+}

@@ -52,7 +52,13 @@ TEST_F(WebViewHostPlacement, AVisibleUncoveredViewShowsLiveAtItsScreenFrame) {
   EXPECT_FALSE(placement().live);
   alert->setHidden(true);
   EXPECT_TRUE(placement().live);
-  // So does a view of its own, drawn over the page.
+  // So does an overlay of the window (an alert over its dimmed screen).
+  auto overlay = platform::ui::View::create({{0, 0}, {320, 480}});
+  window_->addOverlayView(overlay);
+  EXPECT_FALSE(placement().live);
+  window_->removeOverlayView(overlay);
+  EXPECT_TRUE(placement().live);
+  // And a view of its own, drawn over the page.
   auto spinner = platform::ui::View::create({{150, 176}, {20, 20}});
   web_->addSubview(spinner);
   EXPECT_FALSE(placement().live);

@@ -1,0 +1,24 @@
+#pragma once
+// Writes one entry as a vCard 4.0 card (RFC 6350): CRLF line ends, lines
+// folded at 75 octets, every text value escaped, predefined labels as TYPE
+// values and other labels as a custom label in the property's group, the
+// picture as a data URI with the media type its bytes show.
+
+#include <string>
+#include <string_view>
+
+#include "platform/addressbook/EntryContent.h"
+
+namespace platform::addressbook {
+
+class VCardWriter {
+ public:
+  // The PRODID of every card this program writes: how it recognises its own
+  // files among other programs' ones.
+  static constexpr std::string_view kProductId = "-//Vorla Button//Address Book 1.0//EN";
+
+  // The entry must have its uid.
+  static std::string write(const EntryContent& entry);
+};
+
+}  // namespace platform::addressbook

@@ -1,0 +1,85 @@
+// What a new user meets before the app does anything: what --help says about
+// where ads come from and where the app's resources are, and a machine
+// without a sound device, which must cost one line, not a screenful.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "ads/PennantAdServer.h"
+#include "tests/e2e/AppRun.h"
+
+namespace e2e {
+namespace {
+
+// Sets an environment variable for the programs a test starts.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class FirstRun : public ::testing::Test {
+ protected:
+  std::string home() const { return dir_.path() + "/home"; }
+  TempDir dir_;
+};
+
+TEST_F(FirstRun, HelpSaysWhereAdsComeFromAndWhereTheResourcesAre) {
+  // --help prints to stdout; the program's usage goes there in full.
+  const std::string out = dir_.path() + "/help.txt";
+  const std::string command = AppRun::program() + " --help >'" + out + "' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(out);
+  const std::string help((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(help.find(pennant::PennantAdServer::kDefaultRequestHost), std::string::npos) << help;
+  EXPECT_NE(help.find("pennant-adserver --port 8420"), std::string::npos) << help;
+  EXPECT_NE(help.find("VORLA_BUNDLE_DIR"), std::string::npos) << help;
+}
+
+TEST_F(FirstRun, NoSoundDeviceIsOneLineThatSaysWhy) {
+  // ALSA without any configuration finds no device, on any machine; without
+  // our handler it prints its own error lines.
+  const std::string config = dir_.path() + "/asound.conf";
+  std::ofstream(config) << "";
+  ScopedEnv driver("SDL_AUDIODRIVER", "alsa");
+  ScopedEnv alsa("ALSA_CONFIG_PATH", config);
+  auto run = AppRun::headless(home(), "tap 160 239\n", {"--audio", "on"});
+  ASSERT_EQ(run.status, 0) << run.stderrText;
+  std::size_t soundOff = 0;
+  for (const auto& line : linesOf(run.stderrText)) {
+    EXPECT_EQ(line.find("ALSA lib"), std::string::npos) << line;
+    if (line.rfind("Sound is off: no audio device could be opened (", 0) == 0) ++soundOff;
+  }
+  EXPECT_EQ(soundOff, 1u) << run.stderrText;
+  // The press still plays, as far as the app can tell.
+  EXPECT_EQ(run.ofType("sound").size(), 1u);
+}
+
+}  // namespace
+}  // namespace e2e

@@ -3,10 +3,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <linux/close_range.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -23,6 +26,9 @@ namespace {
 
 constexpr const char* kProgram = "Xvfb";
 constexpr const char* kScreen = "1280x1024x24";
+// Where marking inherited descriptors one by one stops, on kernels without
+// close_range.
+constexpr long kMaxDescriptorsToMark = 65536;
 
 void stopAtExit() { PrivateDisplay::stop(); }
 
@@ -90,6 +96,7 @@ std::string PrivateDisplay::start() {
   for (auto& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
   const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+  const long openMax = std::min(::sysconf(_SC_OPEN_MAX), kMaxDescriptorsToMark);
 
   const pid_t child = ::fork();
   if (child == 0) {
@@ -100,6 +107,11 @@ std::string PrivateDisplay::start() {
       ::dup2(devNull, STDIN_FILENO);
       ::dup2(devNull, STDOUT_FILENO);
       ::dup2(devNull, STDERR_FILENO);
+    }
+    // Whatever else the process has open (a server's listening socket,
+    // say) must not live on in the X server.
+    if (::syscall(SYS_close_range, 3u, ~0u, CLOSE_RANGE_CLOEXEC) != 0) {
+      for (long fd = 3; fd < openMax; ++fd) ::fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
     }
     ::fcntl(pipeFds[1], F_SETFD, 0);  // the one descriptor Xvfb inherits
     ::execv(argv[0], argv.data());

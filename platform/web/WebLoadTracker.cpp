@@ -18,6 +18,9 @@ void WebLoadTracker::cancel(RunLoop::CallbackId& id) {
 void WebLoadTracker::expectStart(double timeout) {
   nextTimeout_ = timeout > 0 ? timeout : kDefaultTimeout;
   awaiting_ = true;
+  // Asked for while another load runs: the engine ends that one first, and
+  // this one is still to come.
+  awaitingAfterCurrent_ = loading_;
   // Also a limit for the start itself: an engine that never answers must
   // not keep the app waiting for ever.
   armTimeout(nextTimeout_);
@@ -29,6 +32,7 @@ bool WebLoadTracker::started() {
   const bool replaced = loading_;
   loading_ = true;
   awaiting_ = false;
+  awaitingAfterCurrent_ = false;
   armTimeout(nextTimeout_);
   nextTimeout_ = kDefaultTimeout;
   updateWorkInFlight();
@@ -37,9 +41,15 @@ bool WebLoadTracker::started() {
 
 void WebLoadTracker::ended() {
   loading_ = false;
-  awaiting_ = false;
-  cancel(timeoutCall_);
   cancel(graceCall_);
+  if (awaitingAfterCurrent_) {
+    // The next load keeps the work in flight and its time-out.
+    awaitingAfterCurrent_ = false;
+    checkAfterGrace();
+  } else {
+    awaiting_ = false;
+    cancel(timeoutCall_);
+  }
   updateWorkInFlight();
 }
 

@@ -66,6 +66,7 @@ class WebLoadTracker {
   Handlers handlers_;
   bool loading_ = false;
   bool awaiting_ = false;
+  bool awaitingAfterCurrent_ = false;  // expected while another load ran
   double nextTimeout_ = kDefaultTimeout;
   RunLoop::CallbackId timeoutCall_ = 0;
   RunLoop::CallbackId graceCall_ = 0;

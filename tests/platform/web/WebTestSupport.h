@@ -39,6 +39,7 @@ class RecordingWebDelegate : public platform::web::WebViewDelegate {
   std::function<bool(const std::string& url, WebNavigationType type)> policy;
   std::function<void(WebView&)> onFinish;
   std::function<void(WebView&)> onStart;
+  std::function<void(WebView&)> onFail;
 
   bool webViewShouldStartLoadWithRequest(WebView&, const WebRequest& request, WebNavigationType type) override {
     events.push_back("ask " + request.url() + " " + std::to_string(static_cast<int>(type)));
@@ -52,9 +53,10 @@ class RecordingWebDelegate : public platform::web::WebViewDelegate {
     events.push_back("finish");
     if (onFinish) onFinish(view);
   }
-  void webViewDidFailLoadWithError(WebView&, const platform::Error& error) override {
+  void webViewDidFailLoadWithError(WebView& view, const platform::Error& error) override {
     events.push_back("fail " + std::to_string(error.code));
     errors.push_back(error);
+    if (onFail) onFail(view);
   }
 
   int count(const std::string& event) const {

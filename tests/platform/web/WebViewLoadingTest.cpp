@@ -108,6 +108,28 @@ TEST_F(WebViewLoading, StopLoadingEndsTheLoadAsCancelled) {
   EXPECT_FALSE(web->isLoading());
 }
 
+TEST_F(WebViewLoading, ANewLoadReplacesOneInProgressWhichEndsCancelled) {
+  slowMs_ = 1000;
+  auto web = makeWebView();
+  bool replaced = false;
+  std::vector<bool> loadingWhenTold;
+  delegate_->onStart = [&](WebView& view) {
+    if (replaced) return;
+    replaced = true;
+    view.loadRequest(WebRequest(server_.url("/b")));
+  };
+  delegate_->onFail = [&](WebView& view) { loadingWhenTold.push_back(view.isLoading()); };
+  web->loadRequest(WebRequest(server_.url("/slow")));
+  ASSERT_TRUE(spinUntil([&] { return delegate_->count("finish") == 1; }));
+  EXPECT_EQ(delegate_->events,
+            (std::vector<std::string>{"ask " + server_.url("/slow") + " 5", "start", "fail -999",
+                                      "ask " + server_.url("/b") + " 5", "start", "finish"}));
+  // From the new request on, the view counted as loading without a gap.
+  EXPECT_EQ(loadingWhenTold, std::vector<bool>{true});
+  EXPECT_EQ(web->title(), "Page B");
+  EXPECT_FALSE(web->isLoading());
+}
+
 TEST_F(WebViewLoading, ReloadIgnoringCachesAsksPastEveryCache) {
   auto web = makeWebView();
   load(*web, server_.url("/headers"));

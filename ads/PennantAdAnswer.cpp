@@ -24,12 +24,12 @@ PennantAdAnswer PennantAdAnswer::answerWithData(const json::ByteScanner::Data& d
   answer.jsonpUrl = read("jsonp_url");
   if (auto banner = read("banner")) {
     answer.imageUrl = banner;
-    answer.medium = 1;
+    answer.medium = PennantAdMedium::Banner;
   } else if (auto path = read("204")) {
     answer.imageUrl = PennantAdServer::textAdImageURL(*path);
-    answer.medium = 0;
+    answer.medium = PennantAdMedium::Text;
   }
-  if (answer.medium == 1) {
+  if (answer.medium == PennantAdMedium::Banner) {
     auto cpm = read("cpm_url");
     if (cpm && !cpm->empty()) answer.accountingPixelUrl = cpm;
     auto tracking = read("tracking_pixel");

@@ -21,12 +21,10 @@ std::shared_ptr<Image> imageFromData(const PennantURLDownload::Data& data) {
 }  // namespace
 
 void PennantAd::loadAdWithData(const PennantURLDownload::Data& data) {
-  // 1.
   if (!data || data->empty()) {
     requestDidFail();
     return;
   }
-  // 2-4.
   const PennantAdAnswer answer = PennantAdAnswer::answerWithData(data);
   text_ = answer.text;
   action_ = answer.action;
@@ -35,35 +33,40 @@ void PennantAd::loadAdWithData(const PennantURLDownload::Data& data) {
   clickUrl_ = answer.clickUrl;
   jsonpUrl_ = answer.jsonpUrl;
   medium_ = answer.medium;
-  // 5. A rejected answer keeps only the fields read so far.
+  // A rejected answer keeps only the fields read so far.
   if (!answer.isAccepted()) {
     requestDidFail();
     return;
   }
-  // 6-7.
-  state_ = 4;
+  state_ = State::LoadingAdImages;
   addDownloadWithIdentifier(answer.imageUrl, std::string("userImage"));
-  if (state_ != 4) return;  // the picture could not even start: the ad failed
-  // 8.
+  if (state_ != State::LoadingAdImages) return;  // the picture could not even start: the ad failed
+  // The action icon comes from the cache when it can.
   auto& cache = PennantImageCache::sharedCache();
   if (cache.imageIsInCache(*actionImageName_)) {
     actionImage_ = cache.fetchImageNamed(*actionImageName_);
   } else {
     addDownloadWithIdentifier(PennantAdServer::actionIconURL(*actionImageName_), std::string("actionIcon"));
   }
-  // 9. Only image banners are counted by pixels.
+  // Only image banners are counted by pixels.
   accountingPixelUrl_ = answer.accountingPixelUrl;
   trackingPixelUrl_ = answer.trackingPixelUrl;
 }
 
 void PennantAd::downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& finished) {
-  if (state_ != 1 && state_ != 3 && state_ != 4) return;  // neither removed nor finished
+  if (isClickDownload(*finished)) {
+    clickDownloadDidSucceed(finished);
+    return;
+  }
+  // In the states that wait for nothing, a late download is neither removed
+  // nor finished.
+  if (!isLoading(state_)) return;
   auto protector = shared_from_this();
   auto download = finished;
   removeTrackedDownload(download);
   auto finish = [&download] { download->cancel(); };
 
-  if (state_ == 1) {
+  if (state_ == State::LoadingBrowserIcons) {
     auto icon = imageFromData(download->data());
     if (!icon) {
       finish();
@@ -75,13 +78,13 @@ void PennantAd::downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& fi
     if (activeDownloads_ && activeDownloads_->empty()) browserIconsDidFinishLoading();
     return;
   }
-  if (state_ == 3) {
+  if (state_ == State::RequestingAd) {
     auto data = download->data();  // read before cancel drops it
     loadAdWithData(data);
     finish();
     return;
   }
-  // State 4: the ad's picture or its action icon.
+  // The ad's picture or its action icon.
   if (download->identifier() == "userImage") {
     userImage_ = imageFromData(download->data());
     if (!userImage_) {
@@ -106,7 +109,12 @@ void PennantAd::downloadDidFail(const std::shared_ptr<PennantURLDownload>& faile
   auto protector = shared_from_this();
   auto download = failed;
   removeTrackedDownload(download);
-  if (state_ == 1 || state_ == 3 || state_ == 4) requestDidFail();
+  if (isClickDownload(*download)) {
+    clickDownloads_.erase(download.get());
+    clickDidFail();
+  } else if (isLoading(state_)) {
+    requestDidFail();
+  }
   download->cancel();
 }
 
@@ -119,8 +127,8 @@ void PennantAd::loadAccountingPixel() {
 
 void PennantAd::firePixel(const std::string& url, const char* identifier) {
   auto download = PennantURLDownload::create();
-  download->setSuccessSelector(PennantURLDownload::selector(&PennantAd::accountingPixelDownloadDidSucceed));
-  download->setFailureSelector(PennantURLDownload::selector(&PennantAd::accountingPixelDownloadDidFail));
+  download->setSuccessSelector(PennantURLDownload::selector(weak_from_this(), &PennantAd::accountingPixelDownloadDidSucceed));
+  download->setFailureSelector(PennantURLDownload::selector(weak_from_this(), &PennantAd::accountingPixelDownloadDidFail));
   download->setDelegate(weak_from_this());
   download->setIdentifier(std::string(identifier));
   // The ad stays alive until its pixels have ended, whoever lets it go.

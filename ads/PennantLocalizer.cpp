@@ -60,8 +60,8 @@ void PennantLocalizer::downloadResourcesIfNecessary() {
   auto escaped = platform::PercentEscapes::addingPercentEscapes(language_, platform::StringEncoding::ASCII);
   auto download = PennantURLDownload::create();
   download->setDelegate(weak_from_this());
-  download->setSuccessSelector(PennantURLDownload::selector(&PennantLocalizer::downloadDidSucceed));
-  download->setFailureSelector(PennantURLDownload::selector(&PennantLocalizer::downloadDidFail));
+  download->setSuccessSelector(PennantURLDownload::selector(weak_from_this(), &PennantLocalizer::downloadDidSucceed));
+  download->setFailureSelector(PennantURLDownload::selector(weak_from_this(), &PennantLocalizer::downloadDidFail));
   download->setIdentifier(language_);
   downloads_.insert(download);
   download->loadContentsOfURLAtString(escaped ? std::optional(PennantAdServer::localizedStringsURL(*escaped))

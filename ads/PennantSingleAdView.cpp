@@ -131,14 +131,14 @@ void PennantSingleAdView::drawRect(GraphicsContext& context, Rect /*rect*/) {
   // 1.
   if (!ad_ || !ad_->readyForDisplay()) return;
   // 2. An image banner is its picture, unscaled.
-  if (ad_->medium() == 1) {
+  if (ad_->medium() == PennantAd::Medium::Banner) {
     if (ad_->userImage()) context.drawImageAtPoint(ad_->userImage(), {0, 0});
     ad_->loadAccountingPixel();
     return;
   }
   // 3.
   drawShineBackgroundWithBaseColor(context, ad_->backgroundColor());
-  if (ad_->medium() != 0) return;
+  if (ad_->medium() != PennantAd::Medium::Text) return;
   // 4.
   drawTextAd(context);
 }

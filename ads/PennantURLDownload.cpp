@@ -77,7 +77,7 @@ const std::string& PennantURLDownload::userAgent() {
 }
 
 void PennantURLDownload::loadContentsOfURLAtString(const std::optional<std::string>& urlText) {
-  // 1-2. A null text cannot become a URL at all.
+  // A null text cannot become a URL at all.
   if (!urlText) {
     targetURL_.reset();
     failWithCode(kErrorBadURL);
@@ -85,17 +85,17 @@ void PennantURLDownload::loadContentsOfURLAtString(const std::optional<std::stri
   }
   targetURL_ = trimmed(*urlText);
 
-  // 3-5. A plain GET with the library's headers.
+  // A plain GET with the library's headers.
   platform::net::UrlRequest request(*targetURL_, timeoutInterval_);
   request.setValueForHTTPHeaderField(userAgent(), "USER-AGENT");
   if (auto isu = platform::Device::currentDevice().uniqueIdentifier()) {
     request.setValueForHTTPHeaderField(*isu, "X-PENNANT-ISU");
   }
 
-  // 6. An earlier load of this download ends silently.
+  // An earlier load of this download ends silently.
   stopConnection();
 
-  // 7. Text that does not parse as a URL gets no connection either.
+  // Text that does not parse as a URL gets no connection either.
   if (platform::Url::URLWithString(*targetURL_)) {
     activeConnection_ = platform::net::UrlConnection::connectionWithRequestDelegate(request, shared_from_this());
   }
@@ -103,8 +103,6 @@ void PennantURLDownload::loadContentsOfURLAtString(const std::optional<std::stri
     failWithCode(kErrorNoConnection);
     return;
   }
-
-  // 8.
   data_ = std::make_shared<std::vector<std::uint8_t>>();
   lastStatus_ = 0;
 }
@@ -177,7 +175,7 @@ void PennantURLDownload::notify(const Selector& selector) {
   if (!delegate || !selector) return;
   // A copy: the callback may replace the selectors or cancel this download.
   Selector call = selector;
-  call(delegate, protector);
+  call(protector);
 }
 
 }  // namespace pennant

@@ -4,9 +4,9 @@
 // through one of two callbacks that the caller chooses.
 //
 //   auto download = PennantURLDownload::create();
-//   download->setSuccessSelector(PennantURLDownload::selector(&PennantAd::downloadDidSucceed));
-//   download->setFailureSelector(PennantURLDownload::selector(&PennantAd::downloadDidFail));
-//   download->setDelegate(ad);              // weak: the download never keeps it alive
+//   download->setSuccessSelector(PennantURLDownload::selector(weakAd, &PennantAd::downloadDidSucceed));
+//   download->setFailureSelector(PennantURLDownload::selector(weakAd, &PennantAd::downloadDidFail));
+//   download->setDelegate(weakAd);          // weak: the download never keeps it alive
 //   download->setIdentifier("userImage");   // optional tag
 //   download->loadContentsOfURLAtString(url);
 //
@@ -21,6 +21,11 @@
 // download. The delegate is not owned: a callback whose delegate has expired
 // (or was cleared by `cancel`) is skipped. The download holds itself alive
 // for the duration of a callback, so the delegate may drop it from inside.
+//
+// A selector is bound, where it is made, to a typed weak link to its
+// receiver: the compiler checks that the method belongs to the receiver's
+// class, so a callback can never reach an object of another class, and a
+// receiver that has gone is simply not called.
 
 #include <cstddef>
 #include <cstdint>
@@ -41,9 +46,11 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
                            public std::enable_shared_from_this<PennantURLDownload> {
  public:
   using Data = std::shared_ptr<const std::vector<std::uint8_t>>;
-  // A "selector": the operation of the delegate that receives the download.
-  using Selector = std::function<void(const std::shared_ptr<void>& delegate,
-                                      const std::shared_ptr<PennantURLDownload>& download)>;
+  // A "selector": an operation of a receiver that takes the download, bound
+  // to that receiver (see selector()).
+  using Selector = std::function<void(const std::shared_ptr<PennantURLDownload>& download)>;
+  template <class T>
+  using Method = void (T::*)(const std::shared_ptr<PennantURLDownload>&);
 
   static constexpr const char* kErrorDomain = "kPennantURLDownloadErrorDomain";
   static constexpr int kErrorBadURL = -1;
@@ -57,12 +64,17 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   static std::shared_ptr<PennantURLDownload> create();
   ~PennantURLDownload() override;
 
-  // Makes a selector from a member function of the delegate's class.
+  // Binds a member function to its receiver through a weak link of the
+  // receiver's own type; a receiver that has gone is not called.
   template <class T>
-  static Selector selector(void (T::*method)(const std::shared_ptr<PennantURLDownload>&)) {
-    return [method](const std::shared_ptr<void>& delegate, const std::shared_ptr<PennantURLDownload>& download) {
-      (static_cast<T*>(delegate.get())->*method)(download);
+  static Selector selector(std::weak_ptr<T> receiver, Method<T> method) {
+    return [receiver = std::move(receiver), method](const std::shared_ptr<PennantURLDownload>& download) {
+      if (auto strong = receiver.lock()) ((*strong).*method)(download);
     };
+  }
+  template <class T>
+  static Selector selector(const std::shared_ptr<T>& receiver, Method<T> method) {
+    return selector(std::weak_ptr<T>(receiver), method);
   }
 
   // Told of every load that ends with a callback: the URL, and the HTTP

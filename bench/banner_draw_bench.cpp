@@ -46,7 +46,7 @@ bool loadBothKinds() {
     auto controller = bench::controllerOf(view);
     auto ad = controller ? controller->currentlyDisplayedAd() : nullptr;
     if (!ad) return false;
-    (ad->medium() == 1 ? s.imageAd : s.textAd) = ad;
+    (ad->medium() == pennant::PennantAd::Medium::Banner ? s.imageAd : s.textAd) = ad;
     s.views.push_back(view);
   }
   return s.textAd && s.imageAd;

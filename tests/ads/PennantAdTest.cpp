@@ -63,9 +63,9 @@ TEST_F(PennantAdTest, ATextAdLoadsItsIconsRequestAndImages) {
 
   ASSERT_EQ(controller->events, std::vector<std::string>{"load"});
   EXPECT_EQ(controller->last, ad);
-  EXPECT_EQ(ad->state(), 5);
+  EXPECT_EQ(ad->state(), PennantAd::State::Ready);
   EXPECT_TRUE(ad->readyForDisplay());
-  EXPECT_EQ(ad->medium(), 0);
+  EXPECT_EQ(ad->medium(), PennantAd::Medium::Text);
   EXPECT_EQ(ad->text(), "Fresh bread daily");
   EXPECT_EQ(ad->action(), "url");
   EXPECT_EQ(ad->actionImageName(), "url") << "no \"18\": the action names the icon";
@@ -102,7 +102,7 @@ TEST_F(PennantAdTest, WithEverythingCachedTheRequestLeavesFromWithinRequest) {
 
   auto second = makeAd();
   second->request();
-  EXPECT_EQ(second->state(), 3) << "sent before request() returned";
+  EXPECT_EQ(second->state(), PennantAd::State::RequestingAd) << "sent before request() returned";
   loop.runUntil([this] { return !controller->events.empty(); });
   EXPECT_EQ(controller->events, std::vector<std::string>{"load"});
   EXPECT_EQ(server.countOf("/static/iphone/browser/back.png"), 1u);
@@ -137,7 +137,7 @@ TEST_F(PennantAdTest, ABannerWithACachedIconLoadsOnlyItsPictureAndFiresPixelsOnc
   auto ad = makeAd();
   load(ad);
   ASSERT_EQ(controller->events, std::vector<std::string>{"load"});
-  EXPECT_EQ(ad->medium(), 1);
+  EXPECT_EQ(ad->medium(), PennantAd::Medium::Banner);
   EXPECT_EQ(ad->userImage()->pixelWidth(), 320);
   EXPECT_EQ(server.countOf("/static/iphone/img/canvas.png"), 1u);
   EXPECT_EQ(ad->accountingPixelUrl(), server.server.url("/pixel/cpm"));
@@ -180,9 +180,9 @@ TEST_F(PennantAdTest, AnswersAreAcceptedOnlyWithTheirRequiredKeys) {
     load(ad);
     ASSERT_EQ(controller->events.size(), 1u) << c.answer;
     EXPECT_EQ(controller->events[0], c.loads ? "load" : "fail") << c.answer;
-    EXPECT_EQ(ad->medium(), c.medium) << c.answer;
+    EXPECT_EQ(static_cast<int>(ad->medium()), c.medium) << c.answer;
     if (!c.loads) {
-      EXPECT_EQ(ad->state(), 6);
+      EXPECT_EQ(ad->state(), PennantAd::State::Failed);
       EXPECT_EQ(ad->activeDownloads(), nullptr);
     }
   }
@@ -241,7 +241,7 @@ TEST_F(PennantAdTest, AnAdThatCannotEvenStartItsRequestFailsInsideRequest) {
   auto ad = makeAd();
   ad->request();
   EXPECT_EQ(controller->events, std::vector<std::string>{"fail"});
-  EXPECT_EQ(ad->state(), 6);
+  EXPECT_EQ(ad->state(), PennantAd::State::Failed);
 }
 
 TEST_F(PennantAdTest, AnAdWhoseControllerIsGoneReportsToNobody) {
@@ -250,8 +250,8 @@ TEST_F(PennantAdTest, AnAdWhoseControllerIsGoneReportsToNobody) {
   auto ad = makeAd();
   ad->request();
   controller.reset();
-  loop.runUntil([&] { return ad->state() == 5 || ad->state() == 6; });
-  EXPECT_EQ(ad->state(), 5);
+  loop.runUntil([&] { return ad->state() == PennantAd::State::Ready || ad->state() == PennantAd::State::Failed; });
+  EXPECT_EQ(ad->state(), PennantAd::State::Ready);
 }
 
 TEST_F(PennantAdTest, AHostThatOnlyNamesItsPublisherSendsTheSevenPairs) {

@@ -40,8 +40,8 @@ class PennantURLDownloadTest : public ::testing::Test {
  protected:
   std::shared_ptr<PennantURLDownload> makeDownload() {
     auto download = PennantURLDownload::create();
-    download->setSuccessSelector(PennantURLDownload::selector(&Recorder::succeeded));
-    download->setFailureSelector(PennantURLDownload::selector(&Recorder::failed));
+    download->setSuccessSelector(PennantURLDownload::selector(recorder, &Recorder::succeeded));
+    download->setFailureSelector(PennantURLDownload::selector(recorder, &Recorder::failed));
     download->setDelegate(recorder);
     return download;
   }
@@ -260,8 +260,8 @@ TEST_F(PennantURLDownloadTest, AGoneDelegateHearsNothingAndTheDelegateMayDropThe
   };
   auto owner = std::make_shared<Owner>();
   owner->download = PennantURLDownload::create();
-  owner->download->setSuccessSelector(PennantURLDownload::selector(&Owner::done));
-  owner->download->setFailureSelector(PennantURLDownload::selector(&Owner::done));
+  owner->download->setSuccessSelector(PennantURLDownload::selector(owner, &Owner::done));
+  owner->download->setFailureSelector(PennantURLDownload::selector(owner, &Owner::done));
   owner->download->setDelegate(owner);
   owner->download->loadContentsOfURLAtString(server.url("/a"));
   loop.runUntil([&] { return owner->calls > 0; });

@@ -78,4 +78,42 @@ TEST_F(InspectAds, AdShowsAcceptanceFieldsAndDownloads) {
   EXPECT_EQ(this->run("ad").status, 2);
 }
 
+TEST_F(InspectAds, ClickShowsTheDestinationTheAcquisitionAndTheContactCard) {
+  auto call = this->run("click -", R"({"redirect_url":"tel:+15555550123","acquisition_url":"http://a/1"})");
+  EXPECT_EQ(call.status, 0);
+  EXPECT_EQ(call.out,
+            "{\"acquisitionUrl\":\"http://a/1\",\"contact\":null,\"destination\":\"tel:+15555550123\","
+            "\"failed\":false,\"redirectUrl\":\"tel:+15555550123\"}\n");
+
+  auto contact = this->run("click -", R"({"contact":{"organization":"Sunrise; Bakery","phonenums":{"work":5550100}},)"
+                                      R"("acquisition_url":["not text"]})");
+  EXPECT_EQ(contact.status, 0);
+  EXPECT_NE(contact.out.find("\"acquisitionUrl\":null"), std::string::npos) << contact.out;
+  EXPECT_NE(contact.out.find("ORG:Sunrise\\\\; Bakery\\u000d\\u000a"), std::string::npos) << contact.out;
+  EXPECT_NE(contact.out.find("TEL;TYPE=work:5550100"), std::string::npos) << contact.out;
+  EXPECT_NE(contact.out.find("\"destination\":null"), std::string::npos);
+
+  EXPECT_EQ(this->run("click -", "").status, 1);
+  auto wrongType = this->run("click -", R"({"redirect_url":42})");
+  EXPECT_EQ(wrongType.status, 1);
+  EXPECT_NE(wrongType.out.find("\"failed\":true"), std::string::npos);
+  EXPECT_EQ(this->run("click -", "not JSON").out,
+            "{\"acquisitionUrl\":null,\"contact\":null,\"destination\":null,\"failed\":false,\"redirectUrl\":null}\n");
+  EXPECT_EQ(this->run("click").status, 2);
+}
+
+TEST_F(InspectAds, VcardPrintsTheEntryAsItWouldBeWritten) {
+  auto card = this->run("vcard -", R"({"organization":"Sunrise Bakery","note":"Open 6-18,\nevery day",)"
+                                   R"("addresses":{"work":{"Street":"12 Mill Lane","City":"Springfield"}}})");
+  EXPECT_EQ(card.status, 0);
+  EXPECT_EQ(card.out.rfind("BEGIN:VCARD\r\nVERSION:4.0\r\n", 0), 0u) << card.out;
+  for (const char* line : {"KIND:org\r\n", "FN:Sunrise Bakery\r\n", "ORG:Sunrise Bakery\r\n",
+                           "NOTE:Open 6-18\\,\\nevery day\r\n", "ADR;TYPE=work:;;12 Mill Lane;Springfield;;;\r\n",
+                           "UID:pennant-inspect\r\n"}) {
+    EXPECT_NE(card.out.find(line), std::string::npos) << line << card.out;
+  }
+  EXPECT_EQ(this->run("vcard -", R"({"note":"no name"})").status, 1);
+  EXPECT_EQ(this->run("vcard").status, 2);
+}
+
 }  // namespace

@@ -84,7 +84,7 @@ int runAd(const std::vector<std::string>& arguments) {
   appendField(line, "text", answer.text);
   appendField(line, "trackingPixelUrl", answer.trackingPixelUrl);
   appendField(line, "userString", answer.userString);
-  line += "},\"medium\":" + std::to_string(answer.medium) + ",\"pixels\":[";
+  line += "},\"medium\":" + std::to_string(static_cast<int>(answer.medium)) + ",\"pixels\":[";
   if (accepted && answer.accountingPixelUrl) appendDownload(line, "accountingPixel", *answer.accountingPixelUrl);
   if (accepted && answer.trackingPixelUrl) appendDownload(line, "trackingPixel", *answer.trackingPixelUrl);
   line += "]}";

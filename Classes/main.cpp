@@ -1,6 +1,7 @@
 // The app's entry point: reads where the ad server is from the launch
 // options (and says in --help where it is by default), journals every
-// download of the ad library, then hands control to
+// download of the ad library and every step of its browser and canvas, then
+// hands control to
 // the platform's application loop with the delegate class
 // "Vorla_ButtonAppDelegate".
 
@@ -8,6 +9,8 @@
 #include <string_view>
 
 #include "ads/PennantAdServer.h"
+#include "ads/PennantBrowserController.h"
+#include "ads/PennantModalController.h"
 #include "ads/PennantURLDownload.h"
 #include "platform/foundation/EventJournal.h"
 #include "platform/foundation/JournalFields.h"
@@ -41,6 +44,25 @@ int main(int argc, char** argv) {
   pennant::PennantURLDownload::setCompletionObserver([](const std::string& url, int statusOrCode) {
     if (auto journal = platform::EventJournal::current()) {
       journal->record("http", platform::JournalFields().set("url", url).set("status", statusOrCode));
+    }
+  });
+  // modal {event, kind}: each step of a browser or canvas presentation; a
+  // dismissal request also says what became of it ("outcome": "start",
+  // "defer" or "ignore").
+  pennant::PennantModalController::setObserver(
+      [](const std::string& event, const std::string& kind, const std::string& outcome) {
+        auto journal = platform::EventJournal::current();
+        if (!journal) return;
+        platform::JournalFields fields;
+        fields.set("event", event).set("kind", kind);
+        if (!outcome.empty()) fields.set("outcome", outcome);
+        journal->record("modal", fields);
+      });
+  // link-rule {url, decision}: every request the embedded browser is about
+  // to make.
+  pennant::PennantBrowserController::setLinkRuleObserver([](const std::string& url, const std::string& decision) {
+    if (auto journal = platform::EventJournal::current()) {
+      journal->record("link-rule", platform::JournalFields().set("url", url).set("decision", decision));
     }
   });
   return platform::shell::UIApplicationMain(argc, argv, nullptr, "Vorla_ButtonAppDelegate");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "ads/PennantCanvasController.h"
+#include "ads/PennantController.h"
 #include "platform/foundation/JavaScriptString.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "tests/ads/web/WebDestinationsTestSupport.h"
@@ -142,6 +143,37 @@ TEST_F(CanvasTest, APageWithoutTheBridgeOrACanvasThatCannotLoadClosesWithoutAWor
     EXPECT_TRUE(opened_.urls.empty()) << c.label;
     PennantAdServer::setStaticMediaHost(server_.url(""));
   }
+}
+
+// The ad controller's two display paths: each click opens a new modal
+// controller of its kind, which replaces the previous one once that has
+// finished its presentation.
+TEST_F(CanvasTest, EachDisplayRequestOfTheAdControllerOpensANewPresentation) {
+  auto controller = PennantController::create();
+  controller->setView(adView_);
+  controller->setDelegate(host_);
+  const auto content = platform::Url::URLWithString("http://127.0.0.1:1/content");
+  ASSERT_TRUE(controller->displayCanvasWithAdUrl(nullptr, content));
+  std::weak_ptr<PennantCanvasController> first = controller->canvasController();
+  ASSERT_FALSE(first.expired());
+  advance(0.7);
+  EXPECT_EQ(first.lock()->canvasWebView()->canvasTitle(), "");
+  EXPECT_EQ(first.lock()->canvasWebView()->stringByEvaluatingJavaScriptFromString("calls[0][0]"),
+            "http://127.0.0.1:1/content#sdk");
+  first.lock()->dismissModal();
+  advance(0.7);
+
+  ASSERT_TRUE(controller->displayCanvasWithAdUrl(nullptr, content));
+  EXPECT_TRUE(first.expired());
+  ASSERT_TRUE(controller->displayEmbeddedBrowserWithAdUrl(nullptr, url("/static/iphone/canvas.html")));
+  EXPECT_TRUE(controller->browserController());
+  advance(0.7);
+  EXPECT_EQ(host_->notes, (std::vector<std::string>{"will-present canvas", "did-dismiss canvas", "will-present canvas",
+                                                    "will-present browser"}));
+  // Tearing the ad controller down does not cut the presentations short.
+  controller.reset();
+  settle();
+  EXPECT_TRUE(std::dynamic_pointer_cast<PennantModalBackground>(window_->subviews().back()));
 }
 
 TEST(CanvasQuery, PiecesAreReadAsTheBridgeWritesThem) {

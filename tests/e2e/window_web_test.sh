@@ -19,6 +19,16 @@ stop_server() {
 }
 trap 'stop_server; cleanup' EXIT
 
+# wait_for PATTERN MESSAGE: the journal shows the pattern within 60 s (a
+# busy machine starts the engine slowly).
+wait_for() {
+  for _ in $(seq 600); do
+    grep -q "$1" "$work/out/events.jsonl" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "$2"
+}
+
 # run_with_action ACTION: the server for that action, the app against it;
 # sets $url and $wid.
 run_with_action() {
@@ -33,20 +43,9 @@ run_with_action() {
   [ -n "$url" ] || fail "the ad server did not start"
   rm -rf "$work/out"
   start_window_app "$app" --device-id window-test --request-host "$url" --media-host "$url"
-  # The first ad arrives.
-  for _ in $(seq 100); do
-    grep -q '"text":"Pennant: Did receive ad"' "$work/out/events.jsonl" 2>/dev/null && break
-    sleep 0.1
-  done
-}
-
-# wait_for PATTERN MESSAGE: the journal shows the pattern within 20 s.
-wait_for() {
-  for _ in $(seq 200); do
-    grep -q "$1" "$work/out/events.jsonl" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "$2"
+  wait_for '"text":"Pennant: Did receive ad"' "no ad arrived"
+  # The banner flips in.
+  sleep 1
 }
 
 stop_app() {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/FileManager.h"
 
 namespace platform {
@@ -13,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string automaticResourcePath() {
-  if (const char* fromEnvironment = std::getenv("VORLA_BUNDLE_DIR");
+  if (const char* fromEnvironment = std::getenv(AppIdentity::current().environmentVariable("BUNDLE_DIR").c_str());
       fromEnvironment != nullptr && fromEnvironment[0] != '\0') {
     return fromEnvironment;
   }

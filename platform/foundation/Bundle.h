@@ -1,7 +1,7 @@
 #pragma once
 // The app's read-only resources (images, sounds, fonts), looked up by name
 // and type. The folder is, in order: the one set with `setResourcePath`,
-// $VORLA_BUNDLE_DIR, an "assets" folder next to the executable or in one
+// $<PREFIX>BUNDLE_DIR (the prefix of the app's identity), an "assets" folder next to the executable or in one
 // of its three parent folders (so a binary in a build folder finds the
 // source tree's assets).
 

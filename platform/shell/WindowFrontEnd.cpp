@@ -1,9 +1,9 @@
 #include "platform/shell/WindowFrontEnd.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
+#include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/EventJournal.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
@@ -52,19 +52,19 @@ double WindowFrontEnd::fittedScale(int scale, int workAreaWidth, int workAreaHei
 
 std::string WindowFrontEnd::screenshotPath(const std::string& folder) {
   for (int n = 1;; ++n) {
-    std::string path = folder + "/vorla-button-" + std::to_string(n) + ".png";
+    std::string path = folder + "/" + AppIdentity::current().fileName + "-" + std::to_string(n) + ".png";
     if (!FileManager::fileExistsAtPath(path)) return path;
   }
 }
 
 int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   if (!gtk_init_check(nullptr, nullptr)) {
-    std::fprintf(stderr, "vorla-button: cannot open a display; run with --headless --script FILE --out DIR\n");
+    AppLauncher::printError("cannot open a display; run with --headless --script FILE --out DIR");
     return AppLauncher::kExitFailure;
   }
   auto source = GLibMainContextSource::create();
   if (!source) {
-    std::fprintf(stderr, "vorla-button: GLib's main context is in use elsewhere\n");
+    AppLauncher::printError("GLib's main context is in use elsewhere");
     return AppLauncher::kExitFailure;
   }
   auto& loop = RunLoop::main();
@@ -77,7 +77,7 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
       journal = EventJournal::openAtPath(*options_.out + "/events.jsonl", loop.clock());
     }
     if (!journal) {
-      std::fprintf(stderr, "vorla-button: cannot write %s/events.jsonl\n", options_.out->c_str());
+      AppLauncher::printError("cannot write " + *options_.out + "/events.jsonl");
       return AppLauncher::kExitFailure;
     }
     EventJournal::setCurrent(journal);
@@ -98,7 +98,7 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
     }
   }
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_title(GTK_WINDOW(window_), "Vorla Button");
+  gtk_window_set_title(GTK_WINDOW(window_), AppIdentity::current().name.c_str());
   gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
   area_ = gtk_drawing_area_new();
   const graphics::Size screen = ui::Screen::mainScreen().bounds().size;
@@ -182,7 +182,7 @@ gboolean WindowFrontEnd::onKey(GtkWidget*, GdkEventKey* event, gpointer self) {
 }
 
 void WindowFrontEnd::saveScreenshot() {
-  const char* folder = std::getenv("VORLA_SCREENSHOTS");
+  const char* folder = std::getenv(AppIdentity::current().environmentVariable("SCREENSHOTS").c_str());
   const std::string path = screenshotPath(folder && *folder ? folder : ".");
   ui::Renderer renderer(ui::Window::keyWindow(), options_.scale);
   if (renderer.screenshotPNG(path)) {

@@ -9,6 +9,7 @@
 #include "platform/foundation/Device.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Sha256.h"
+#include "tests/support/ScopedAppIdentity.h"
 
 namespace platform {
 namespace {
@@ -122,10 +123,11 @@ TEST(BundleTest, AssetsNextToTheExecutableOrAbove) {
 TEST(BundleTest, EnvironmentChoosesTheFolder) {
   FoundationTestFolder folder;
   ASSERT_TRUE(FileManager::writeContentsAtomically(folder.file("ThatWasVorla.wav"), "RIFF"));
-  ::setenv("VORLA_BUNDLE_DIR", folder.path().c_str(), 1);
+  testing_support::ScopedAppIdentity identity(testing_support::ScopedAppIdentity::hostApp());
+  ::setenv("HOSTAPP_BUNDLE_DIR", folder.path().c_str(), 1);
   EXPECT_EQ(Bundle::mainBundle().pathForResourceOfType("ThatWasVorla", "wav"),
             folder.file("ThatWasVorla.wav"));
-  ::unsetenv("VORLA_BUNDLE_DIR");
+  ::unsetenv("HOSTAPP_BUNDLE_DIR");
   EXPECT_NE(Bundle::mainBundle().resourcePath(), folder.path());
 }
 

@@ -126,8 +126,9 @@ std::string AppLauncher::usage() {
     return left;
   };
   text += "\nOther environment variables:\n" + variable("BUNDLE_DIR") +
-          "the folder of the app's images, sounds and fonts (default: the\n"
-          "                                     assets folder next to the program or up to three folders above)\n" +
+          "the folder of the app's images, sounds and fonts (default:\n"
+          "                                     <prefix>/share/" + identity.fileName + " for the program in <prefix>/bin,\n"
+          "                                     or the copy the build lays out in <build>/share)\n" +
           variable("SCREENSHOTS") +
           "where the window's s key saves screenshots (default: the\n"
           "                                     current folder)\n";
@@ -185,10 +186,16 @@ std::string AppLauncher::apply(const LaunchOptions& options) {
 
   ui::Screen::mainScreen().setScale(options.scale);
   media::SystemSound::setAudioOutputEnabled(options.effectiveAudio());
-  // Without the app's font rules text falls back to the system's fonts;
-  // the font configuration logs why, and the app still runs.
-  (void)graphics::FontConfiguration::ensureLoaded(Bundle::mainBundle().resourcePath());
   return "";
+}
+
+void AppLauncher::loadBundleFonts() {
+  // Asked through the bundle, so that missing rules are reported as any
+  // missing resource is. Without them text falls back to the system's
+  // fonts, and the app still runs.
+  if (Bundle::mainBundle().pathForResourceOfType(graphics::FontConfiguration::kRulesFile, "")) {
+    (void)graphics::FontConfiguration::ensureLoaded(Bundle::mainBundle().resourcePath());
+  }
 }
 
 int AppLauncher::main(int argc, char** argv, const std::string& delegateClassName) {

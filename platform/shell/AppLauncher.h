@@ -61,6 +61,10 @@ class AppLauncher {
   // message, or the empty string.
   static std::string apply(const LaunchOptions& options);
 
+  // Loads the font rules of the app's bundle. The front ends call it once
+  // the journal is open, so that a missing file is reported there too.
+  static void loadBundleFonts();
+
   // The whole start: parse, help or errors, apply, hook, delegate, front end.
   static int main(int argc, char** argv, const std::string& delegateClassName);
 };

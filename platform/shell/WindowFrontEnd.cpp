@@ -115,6 +115,7 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
 
   // The window runs on real time; a pinned start only shifts the wall clock.
   if (options_.wallTime) WallClock::install(options_.wallTime, loop.clock());
+  AppLauncher::loadBundleFonts();
   delegate.applicationDidFinishLaunching(ui::Application::sharedApplication());
   recorder.observeNavigation(ui::Window::keyWindow());
 

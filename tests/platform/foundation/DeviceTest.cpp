@@ -7,6 +7,8 @@
 #include "FoundationTestFolder.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Device.h"
+#include "platform/foundation/EventJournal.h"
+#include "platform/foundation/ExecutablePath.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Sha256.h"
 #include "tests/support/ScopedAppIdentity.h"
@@ -106,29 +108,72 @@ TEST(BundleTest, FindsResourcesInItsFolder) {
   bundle.setResourcePath(std::nullopt);
 }
 
-TEST(BundleTest, AssetsNextToTheExecutableOrAbove) {
+TEST(BundleTest, TheProgramFindsShareFolderInstalledOrInItsBuildTree) {
   FoundationTestFolder folder;
-  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("src/assets")));
-  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("src/build/Classes/assets-not")));
-  EXPECT_EQ(Bundle::resourcePathNearExecutable(folder.file("src/build/Classes/vorla-button")),
-            folder.file("src/assets"));
-  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("src/build/Classes/assets")));
-  EXPECT_EQ(Bundle::resourcePathNearExecutable(folder.file("src/build/Classes/vorla-button")),
-            folder.file("src/build/Classes/assets"));
-  // More than three levels up is too far to be this app's tree.
-  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("src/a/b/c/d")));
-  EXPECT_EQ(Bundle::resourcePathNearExecutable(folder.file("src/a/b/c/d/exe")), "");
+  // Installed: <prefix>/bin/program finds <prefix>/share/<name>.
+  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("usr/share/host-app")));
+  EXPECT_EQ(ExecutablePath::shareFolderNear(folder.file("usr/bin/host-app"), "host-app"),
+            folder.file("usr/share/host-app"));
+  EXPECT_EQ(ExecutablePath::installedShareFolder(folder.file("usr/bin/host-app"), "host-app"),
+            folder.file("usr/share/host-app"));
+  // In a build tree the program lies deeper; the nearest share/ wins.
+  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("build/share/host-app")));
+  EXPECT_EQ(ExecutablePath::shareFolderNear(folder.file("build/tools/server/host-app"), "host-app"),
+            folder.file("build/share/host-app"));
+  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("build/tools/share/host-app")));
+  EXPECT_EQ(ExecutablePath::shareFolderNear(folder.file("build/tools/server/host-app"), "host-app"),
+            folder.file("build/tools/share/host-app"));
+  // A file of that name is not a folder, and other names find nothing.
+  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("opt/share")));
+  ASSERT_TRUE(FileManager::writeContentsAtomically(folder.file("opt/share/host-app"), "x"));
+  EXPECT_FALSE(ExecutablePath::shareFolderNear(folder.file("opt/bin/host-app"), "host-app"));
+  EXPECT_FALSE(ExecutablePath::shareFolderNear(folder.file("usr/bin/host-app"), "other-app"));
+  // More than three folders up is too far to belong to the program.
+  EXPECT_FALSE(ExecutablePath::shareFolderNear(folder.file("usr/a/b/c/d/host-app"), "host-app"));
+  EXPECT_FALSE(ExecutablePath::shareFolderNear("", "host-app"));
+  EXPECT_FALSE(ExecutablePath::path().empty());
 }
 
-TEST(BundleTest, EnvironmentChoosesTheFolder) {
+TEST(BundleTest, EnvironmentChoosesTheFolderEvenWhenItIsMissing) {
   FoundationTestFolder folder;
-  ASSERT_TRUE(FileManager::writeContentsAtomically(folder.file("ThatWasVorla.wav"), "RIFF"));
+  ASSERT_TRUE(FileManager::writeContentsAtomically(folder.file("Phrase.wav"), "RIFF"));
   testing_support::ScopedAppIdentity identity(testing_support::ScopedAppIdentity::hostApp());
   ::setenv("HOSTAPP_BUNDLE_DIR", folder.path().c_str(), 1);
-  EXPECT_EQ(Bundle::mainBundle().pathForResourceOfType("ThatWasVorla", "wav"),
-            folder.file("ThatWasVorla.wav"));
+  EXPECT_EQ(Bundle::mainBundle().pathForResourceOfType("Phrase", "wav"), folder.file("Phrase.wav"));
+  ::setenv("HOSTAPP_BUNDLE_DIR", folder.file("gone").c_str(), 1);
+  EXPECT_EQ(Bundle::mainBundle().resourcePath(), folder.file("gone"));
+  EXPECT_FALSE(Bundle::mainBundle().pathForResourceOfType("Phrase", "wav"));
   ::unsetenv("HOSTAPP_BUNDLE_DIR");
   EXPECT_NE(Bundle::mainBundle().resourcePath(), folder.path());
+}
+
+TEST(BundleTest, AMissingResourceIsReportedOnceNamingTheFileAndWhereItLooked) {
+  FoundationTestFolder folder;
+  testing_support::ScopedAppIdentity identity(testing_support::ScopedAppIdentity::hostApp());
+  auto journal = EventJournal::openAtPath(folder.file("events.jsonl"));
+  ASSERT_TRUE(journal);
+  EventJournal::setCurrent(journal);
+  Bundle& bundle = Bundle::mainBundle();
+  bundle.setResourcePath(folder.file("bundle"));
+  EXPECT_FALSE(bundle.pathForResourceOfType("Missing1", "wav"));
+  EXPECT_FALSE(bundle.pathForResourceOfType("Missing1", "wav"));
+  EXPECT_FALSE(bundle.pathForResourceOfType("../escape", "wav")) << "refused, not looked for";
+  // With no folder at all the message lists every place searched.
+  bundle.setResourcePath(std::nullopt);
+  ::unsetenv("HOSTAPP_BUNDLE_DIR");
+  EXPECT_FALSE(bundle.pathForResourceOfType("Missing2", "png"));
+  EventJournal::setCurrent(nullptr);
+
+  const auto lines = FileManager::contentsAtPath(folder.file("events.jsonl")).value_or("");
+  const std::string notInFolder = "Missing resource \\\"Missing1.wav\\\": not in " + folder.file("bundle");
+  EXPECT_NE(lines.find(notInFolder), std::string::npos) << lines;
+  EXPECT_EQ(lines.find(notInFolder, lines.find(notInFolder) + 1), std::string::npos) << "once: " << lines;
+  EXPECT_EQ(lines.find("escape"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("Missing resource \\\"Missing2.png\\\": no bundle folder; looked in HOSTAPP_BUNDLE_DIR "
+                       "(not set), "),
+            std::string::npos)
+      << lines;
+  EXPECT_NE(lines.find("/share/host-app"), std::string::npos) << lines;
 }
 
 }  // namespace

@@ -20,6 +20,9 @@ packages=(
   libgtk-3-dev xvfb xauth xdotool
   # widely used vCard readers that the address-book folder is tested with
   khard python3-vobject
+  # installing and packaging: manual pages from --help, the desktop entry's
+  # check, the Debian package's dependencies
+  help2man desktop-file-utils dpkg-dev
 )
 
 missing=()

@@ -190,6 +190,9 @@ std::string AppLauncher::apply(const LaunchOptions& options) {
 }
 
 void AppLauncher::loadBundleFonts() {
+  // A program without a bundle of its own (a host of the ad library) has
+  // no font rules to miss.
+  if (Bundle::mainBundle().resourcePath().empty()) return;
   // Asked through the bundle, so that missing rules are reported as any
   // missing resource is. Without them text falls back to the system's
   // fonts, and the app still runs.

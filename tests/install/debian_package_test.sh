@@ -20,6 +20,8 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=tests/install/adserver.sh
+. "$(dirname "$0")/adserver.sh"
 
 (cd "$work" && cpack -G DEB -B "$work/packages" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1) ||
   { cat "$work/cpack.log" >&2; fail "cpack"; }
@@ -54,16 +56,7 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >"$work/apt.log" 2>
 installed_here=1
 dpkg-query -L vorla-button >"$work/files"
 
-/usr/bin/pennant-adserver --port 0 >"$work/server.out" 2>&1 &
-server=$!
-url=""
-for _ in $(seq 100); do
-  url=$(sed -n 's/^listening on //p' "$work/server.out" | head -n 1)
-  [ -n "$url" ] && break
-  kill -0 "$server" 2>/dev/null || break
-  sleep 0.1
-done
-[ -n "$url" ] || { cat "$work/server.out" >&2; fail "the installed ad server did not start"; }
+start_adserver /usr/bin/pennant-adserver "$work/server.out" || fail "the installed ad server did not start"
 printf 'tap 160 239\nwait 2\nquit\n' >"$work/script"
 env -u VORLA_BUNDLE_DIR /usr/bin/vorla-button --headless --script "$work/script" --out "$work/out" \
   --home "$work/home" --request-host "$url" --media-host "$url" 2>"$work/app.err" ||

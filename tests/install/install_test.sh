@@ -19,6 +19,8 @@ prefix=$work/prefix
 trap 'rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=tests/install/adserver.sh
+. "$(dirname "$0")/adserver.sh"
 
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log" >&2; fail "install"; }
 
@@ -71,16 +73,9 @@ use_installed() {
   local out=$work/out
   [ -z "$(ls -A "$src/assets")" ] || fail "the source tree's assets are still visible"
   [ ! -e "$build/share/vorla-button/ThatWasVorla.wav" ] || fail "the build tree's bundle is still visible"
-  "$prefix/bin/pennant-adserver" --port 0 >"$work/server.out" 2>&1 &
-  local server=$!
-  local url=""
-  for _ in $(seq 100); do
-    url=$(sed -n 's/^listening on //p' "$work/server.out" | head -n 1)
-    [ -n "$url" ] && break
-    kill -0 "$server" 2>/dev/null || break
-    sleep 0.1
-  done
-  [ -n "$url" ] || { cat "$work/server.out" >&2; fail "the installed ad server did not start on its own inventory"; }
+  local server url
+  start_adserver "$prefix/bin/pennant-adserver" "$work/server.out" ||
+    fail "the installed ad server did not start on its own inventory"
   printf 'tap 160 239\nwait 2\nscreenshot after\nquit\n' >"$work/script"
   local status=0
   env -u VORLA_BUNDLE_DIR "$prefix/bin/vorla-button" --headless --script "$work/script" --out "$out" \
@@ -99,7 +94,7 @@ use_installed() {
 hidden="$src/assets $src/tools/adserver/inventory $build/share"
 if unshare --mount --propagation private true 2>/dev/null; then
   # A private mount namespace: the trees are hidden from this test alone.
-  export -f use_installed fail
+  export -f use_installed fail start_adserver
   export src build prefix work
   unshare --mount --propagation private bash -c '
     set -euo pipefail

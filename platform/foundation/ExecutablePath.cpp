@@ -32,9 +32,4 @@ std::optional<std::string> ExecutablePath::shareFolderNear(const std::string& ex
   return std::nullopt;
 }
 
-std::string ExecutablePath::installedShareFolder(const std::string& executablePath, std::string_view name) {
-  if (executablePath.empty()) return {};
-  return (fs::path(executablePath).parent_path().parent_path() / "share" / name).lexically_normal().string();
-}
-
 }  // namespace platform

@@ -29,9 +29,6 @@ class ExecutablePath {
   static std::optional<std::string> shareFolder(std::string_view name);
   // The same for a program at `executablePath`.
   static std::optional<std::string> shareFolderNear(const std::string& executablePath, std::string_view name);
-  // The folder the installed layout puts it in: <program's folder>/../share/<name>,
-  // normalised; "" when the program's path is unknown.
-  static std::string installedShareFolder(const std::string& executablePath, std::string_view name);
 };
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "FoundationTestFolder.h"
+#include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Device.h"
 #include "platform/foundation/EventJournal.h"
@@ -114,8 +115,6 @@ TEST(BundleTest, TheProgramFindsShareFolderInstalledOrInItsBuildTree) {
   ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("usr/share/host-app")));
   EXPECT_EQ(ExecutablePath::shareFolderNear(folder.file("usr/bin/host-app"), "host-app"),
             folder.file("usr/share/host-app"));
-  EXPECT_EQ(ExecutablePath::installedShareFolder(folder.file("usr/bin/host-app"), "host-app"),
-            folder.file("usr/share/host-app"));
   // In a build tree the program lies deeper; the nearest share/ wins.
   ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("build/share/host-app")));
   EXPECT_EQ(ExecutablePath::shareFolderNear(folder.file("build/tools/server/host-app"), "host-app"),
@@ -132,6 +131,22 @@ TEST(BundleTest, TheProgramFindsShareFolderInstalledOrInItsBuildTree) {
   EXPECT_FALSE(ExecutablePath::shareFolderNear(folder.file("usr/a/b/c/d/host-app"), "host-app"));
   EXPECT_FALSE(ExecutablePath::shareFolderNear("", "host-app"));
   EXPECT_FALSE(ExecutablePath::path().empty());
+}
+
+TEST(AppIdentityTest, AProgramThatGivesNoIdentityIsNamedAfterItsExecutable) {
+  const AppIdentity tool = AppIdentity::fromExecutableName("pennant-tool.2");
+  EXPECT_EQ(tool.name, "pennant-tool.2");
+  EXPECT_EQ(tool.fileName, "pennant-tool.2");
+  EXPECT_EQ(tool.environmentPrefix, "PENNANT_TOOL_2_");
+  EXPECT_EQ(tool.environmentVariable("HOME"), "PENNANT_TOOL_2_HOME");
+  EXPECT_NE(tool.deviceIdentifierSalt, AppIdentity::fromExecutableName("other-tool").deviceIdentifierSalt);
+  // This test program gave none.
+  EXPECT_EQ(AppIdentity::current().fileName, ExecutablePath::fileName());
+  // Each app's salt gives its own identifier for the same machine.
+  const std::string machineId = "0123456789abcdef0123456789abcdef";
+  const auto ours = Device::identifierFromMachineId(machineId);
+  testing_support::ScopedAppIdentity identity(testing_support::ScopedAppIdentity::hostApp());
+  EXPECT_NE(Device::identifierFromMachineId(machineId), ours);
 }
 
 TEST(BundleTest, EnvironmentChoosesTheFolderEvenWhenItIsMissing) {

@@ -113,13 +113,18 @@ std::string AppLauncher::usage() {
   std::string text = "Usage: " + identity.fileName + " [OPTIONS]\n       " + identity.fileName +
                      " --headless --script FILE --out DIR [OPTIONS]\n\n"
                      "Options (each also read from the environment variable shown):\n";
-  for (const auto& flag : LaunchFlags::all()) {
+  auto describe = [&](const LaunchFlag& flag) {
     std::string left = std::string("  ") + flag.name + (flag.valueName ? std::string(" ") + flag.valueName : "");
     if (left.size() < 34) left.resize(34, ' ');
     text += left + " " + flag.help;
     if (flag.env) text += " [" + identity.environmentVariable(flag.env) + "]";
     text += "\n";
+  };
+  // --help closes the list, after the flags the app and its libraries added.
+  for (const auto& flag : LaunchFlags::all()) {
+    if (std::string_view(flag.name) != "--help") describe(flag);
   }
+  describe(*LaunchFlags::find("--help"));
   auto variable = [&](const char* suffix) {
     std::string left = "  " + identity.environmentVariable(suffix);
     if (left.size() < 37) left.resize(37, ' ');

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds the app and starts it against the bundled ad server: the desktop
 # window when there is a display, otherwise the headless tour, whose
-# screenshots and journal land in out/tour/. Extra arguments go to the app.
-# The build folder is build/ ($VORLA_BUILD_DIR changes it).
+# screenshots and journal land in out/tour/. Extra arguments go to the app,
+# except --only-action ACTION, which goes to the ad server: it then serves
+# only ads whose click does ACTION (url, canvas, call, contact, itunes), so
+# that each kind of click can be tried. The build folder is build/
+# ($VORLA_BUILD_DIR changes it).
 set -euo pipefail
 cd "$(dirname "$0")"
 build=${VORLA_BUILD_DIR:-build}
@@ -12,6 +15,20 @@ cmake -S . -B "$build" -G Ninja >/dev/null
 targets=(vorla-button)
 if cmake --build "$build" --target help | grep -q '^pennant-adserver:'; then targets+=(pennant-adserver); fi
 cmake --build "$build" --target "${targets[@]}" -j2
+
+server_args=()
+app_args=()
+while [ $# -gt 0 ]; do
+  if [ "$1" = --only-action ]; then
+    [ $# -ge 2 ] || { echo "run.sh: --only-action needs an action (url, canvas, call, contact, itunes)" >&2; exit 2; }
+    server_args+=(--only-action "$2")
+    shift 2
+  else
+    app_args+=("$1")
+    shift
+  fi
+done
+set -- "${app_args[@]+"${app_args[@]}"}"
 
 app=$build/Classes/vorla-button
 server=$build/tools/adserver/pennant-adserver
@@ -26,7 +43,7 @@ trap 'exit 130' INT TERM
 
 hosts=()
 if [ -x "$server" ]; then
-  "$server" --port 0 --inventory tools/adserver/inventory >"$work/server.out" 2>&1 &
+  "$server" --port 0 --inventory tools/adserver/inventory "${server_args[@]+"${server_args[@]}"}" >"$work/server.out" 2>&1 &
   server_pid=$!
   url=""
   for _ in $(seq 100); do

@@ -7,6 +7,7 @@
 #include "ads/PennantDelegateDefaults.h"
 #include "ads/PennantImageCache.h"
 #include "ads/PennantLocalizer.h"
+#include "platform/ui/ActivityIndicatorView.h"
 
 namespace pennant {
 
@@ -24,17 +25,15 @@ PennantAd::~PennantAd() {
 }
 
 void PennantAd::request() {
-  if (state_ != 0) return;
-  // 1. The strings are fetched for later banners; this ad does not wait.
+  if (state_ != State::Created) return;
+  // The strings are fetched for later banners; this ad does not wait.
   PennantLocalizer::sharedLocalizer().downloadResourcesIfNecessary();
-  // 2.
   loadBrowserIcons();
 }
 
 void PennantAd::loadBrowserIcons() {
-  // 1.
-  state_ = 1;
-  // 2-3. The icons are needed unless the host turns the embedded browser off.
+  state_ = State::LoadingBrowserIcons;
+  // The icons are needed unless the host turns the embedded browser off.
   auto delegate = delegate_.lock();
   if (PennantDelegateDefaults::useEmbeddedWebView(delegate.get())) {
     bool started = false;
@@ -43,51 +42,54 @@ void PennantAd::loadBrowserIcons() {
       started = true;
       addDownloadWithIdentifier(PennantAdServer::browserIconURL(name), std::string(name));
       // A download that could not start has already failed the ad.
-      if (state_ != 1) return;
+      if (state_ != State::LoadingBrowserIcons) return;
     }
     if (started) return;  // the dispatcher continues when the last icon is in
   }
-  // 4.
   browserIconsDidFinishLoading();
 }
 
 void PennantAd::browserIconsDidFinishLoading() {
-  state_ = 2;
+  state_ = State::BrowserIconsPresent;
   requestAdFromServer();
 }
 
 void PennantAd::requestAdFromServer() {
-  if (state_ != 2) return;
-  // 1. Parameters that cannot be assembled leave the query string empty;
+  if (state_ != State::BrowserIconsPresent) return;
+  // Parameters that cannot be assembled leave the query string empty;
   // the request goes out all the same.
   std::string query;
   if (auto parameters = buildParams()) {
     if (auto text = queryStringFromDictionary(*parameters)) query = *text;
   }
-  // 2.
+  // A host may send its requests to an endpoint of its own.
   auto delegate = delegate_.lock();
   std::optional<std::string> endpoint = delegate ? delegate->adserverEndpoint() : std::nullopt;
   if (!endpoint) endpoint = PennantAdServer::adRequestEndpoint();
-  // 3-5.
-  state_ = 3;
+  state_ = State::RequestingAd;
   addDownloadWithIdentifier(*endpoint + "?" + query, std::nullopt);
 }
 
 void PennantAd::addDownloadWithIdentifier(const std::optional<std::string>& url,
                                           const std::optional<std::string>& identifier) {
+  trackedDownloadWithIdentifier(identifier)->loadContentsOfURLAtString(url);
+}
+
+std::shared_ptr<PennantURLDownload> PennantAd::trackedDownloadWithIdentifier(
+    const std::optional<std::string>& identifier) {
   auto download = PennantURLDownload::create();
-  download->setSuccessSelector(PennantURLDownload::selector(&PennantAd::downloadDidSucceed));
-  download->setFailureSelector(PennantURLDownload::selector(&PennantAd::downloadDidFail));
+  download->setSuccessSelector(PennantURLDownload::selector(weak_from_this(), &PennantAd::downloadDidSucceed));
+  download->setFailureSelector(PennantURLDownload::selector(weak_from_this(), &PennantAd::downloadDidFail));
   download->setDelegate(weak_from_this());
   download->setIdentifier(identifier);
   // The set takes the download before it starts: a download that fails at
   // once finds itself in the set, and the dispatcher takes it out again.
   if (activeDownloads_) activeDownloads_->insert(download);
-  download->loadContentsOfURLAtString(url);
+  return download;
 }
 
 void PennantAd::requestDidSucceed() {
-  state_ = 5;
+  state_ = State::Ready;
   auto protector = shared_from_this();
   if (auto adDelegate = adDelegate_.lock()) adDelegate->adDidLoad(protector);
 }
@@ -99,7 +101,7 @@ void PennantAd::requestDidFail() {
     activeDownloads_.reset();
     for (const auto& download : downloads) download->cancel();
   }
-  state_ = 6;
+  state_ = State::Failed;
   if (auto adDelegate = adDelegate_.lock()) adDelegate->adDidFailToLoad(protector);
 }
 
@@ -115,7 +117,11 @@ platform::graphics::Color PennantAd::textColor() const {
   return PennantDelegateDefaults::adTextColor(delegate_.lock().get());
 }
 
-int PennantAd::spinnerStyle() const { return PennantDelegateDefaults::useGraySpinner(delegate_.lock().get()) ? 2 : 1; }
+int PennantAd::spinnerStyle() const {
+  using platform::ui::ActivityIndicatorView;
+  return PennantDelegateDefaults::useGraySpinner(delegate_.lock().get()) ? ActivityIndicatorView::kStyleGray
+                                                                         : ActivityIndicatorView::kStyleWhite;
+}
 
 namespace {
 

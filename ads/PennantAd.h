@@ -6,9 +6,10 @@
 // downloads the ad's picture and action icon, and reports `adDidLoad` or
 // `adDidFailToLoad` to its ad delegate.
 //
-// States (the stored numbers): 0 created, 1 fetching browser icons, 2 icons
-// present, 3 ad request in flight, 4 answer accepted and images in flight,
-// 5 ready, 6 failed for good, 7 click in flight.
+// States keep the numbers the ad has always stored (State below): created,
+// fetching the browser icons, icons present, ad request in flight, answer
+// accepted with its images in flight, ready, failed for good, click in
+// flight.
 //
 // Ownership: the ad owns its tracked downloads (`activeDownloads`); neither
 // delegate is owned, and an ad whose delegates are gone reports to nobody. A
@@ -25,8 +26,10 @@
 #include <vector>
 
 #include "ads/PennantAdDelegate.h"
+#include "ads/PennantAdMedium.h"
 #include "ads/PennantDelegate.h"
 #include "ads/PennantURLDownload.h"
+#include "platform/foundation/Url.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Image.h"
 
@@ -34,6 +37,25 @@ namespace pennant {
 
 class PennantAd : public std::enable_shared_from_this<PennantAd> {
  public:
+  enum class State : std::int32_t {
+    Created = 0,
+    LoadingBrowserIcons = 1,
+    BrowserIconsPresent = 2,
+    RequestingAd = 3,
+    LoadingAdImages = 4,
+    Ready = 5,
+    Failed = 6,
+    Clicking = 7,
+  };
+  // A banner keeps drawing while its click runs.
+  static constexpr bool isDisplayable(State state) { return state == State::Ready || state == State::Clicking; }
+  // The states in which a failed download fails the whole ad.
+  static constexpr bool isLoading(State state) {
+    return state == State::LoadingBrowserIcons || state == State::RequestingAd || state == State::LoadingAdImages;
+  }
+
+  using Medium = PennantAdMedium;
+
   // Request parameters in the order they were added (a dictionary whose
   // iteration order the library does not define; ours is the build order).
   using Parameters = std::vector<std::pair<std::string, std::string>>;
@@ -46,17 +68,20 @@ class PennantAd : public std::enable_shared_from_this<PennantAd> {
   PennantAd(const PennantAd&) = delete;
   PennantAd& operator=(const PennantAd&) = delete;
 
-  // Starts the ad; acts only once, in state 0.
+  // Starts the ad; acts only once, in the Created state.
   void request();
-  // YES in states 5 and 7: a banner keeps drawing while its click runs.
-  bool readyForDisplay() const { return state_ == 5 || state_ == 7; }
+  // Fetches the click URL and carries out the ad's action with the answer;
+  // the ad delegate hears clickDidSucceed (before anything opens) or
+  // clickDidFail.
+  void click();
+  bool readyForDisplay() const { return isDisplayable(state_); }
 
   std::shared_ptr<PennantDelegate> delegate() const { return delegate_.lock(); }
   void setDelegate(std::weak_ptr<PennantDelegate> delegate) { delegate_ = std::move(delegate); }
   std::shared_ptr<PennantAdDelegate> adDelegate() const { return adDelegate_.lock(); }
   void setAdDelegate(std::weak_ptr<PennantAdDelegate> adDelegate) { adDelegate_ = std::move(adDelegate); }
 
-  int state() const { return state_; }
+  State state() const { return state_; }
   int format() const { return format_; }
   // The downloads the ad waits for; null after the ad has failed.
   const std::set<std::shared_ptr<PennantURLDownload>>* activeDownloads() const {
@@ -64,7 +89,7 @@ class PennantAd : public std::enable_shared_from_this<PennantAd> {
   }
 
   // The loaded ad.
-  int medium() const { return medium_; }
+  Medium medium() const { return medium_; }
   const std::optional<std::string>& text() const { return text_; }
   const std::optional<std::string>& action() const { return action_; }
   const std::optional<std::string>& actionImageName() const { return actionImageName_; }
@@ -79,7 +104,8 @@ class PennantAd : public std::enable_shared_from_this<PennantAd> {
   // Asked of the host delegate each time, with the library's defaults.
   platform::graphics::Color backgroundColor() const;
   platform::graphics::Color textColor() const;
-  // 2 (grey) when the host asks for a grey spinner, else 1 (white).
+  // The platform's grey spinner style when the host asks for one, else the
+  // white style.
   int spinnerStyle() const;
 
   // Fires the accounting and tracking pixels, once per ad (banner ads only
@@ -118,9 +144,21 @@ class PennantAd : public std::enable_shared_from_this<PennantAd> {
   void browserIconsDidFinishLoading();
   void requestAdFromServer();
   void addDownloadWithIdentifier(const std::optional<std::string>& url, const std::optional<std::string>& identifier);
+  // A new download in activeDownloads, reporting to the dispatcher, not yet
+  // started.
+  std::shared_ptr<PennantURLDownload> trackedDownloadWithIdentifier(const std::optional<std::string>& identifier);
   void loadAdWithData(const PennantURLDownload::Data& data);
   void requestDidSucceed();
   void requestDidFail();
+
+  // Clicking, in the order it happens.
+  bool isClickDownload(const PennantURLDownload& download) const;
+  void clickDownloadDidSucceed(const std::shared_ptr<PennantURLDownload>& download);
+  void performClickWithData(const PennantURLDownload::Data& data);
+  void launchWebClick(const std::shared_ptr<const platform::Url>& destination);
+  void launchCanvasClick(const std::shared_ptr<const platform::Url>& destination);
+  void clickDidSucceed();
+  void clickDidFail();
 
   void addLocationParameters(PennantDelegate& delegate, Parameters& parameters) const;
   void firePixel(const std::string& url, const char* identifier);
@@ -129,10 +167,10 @@ class PennantAd : public std::enable_shared_from_this<PennantAd> {
 
   std::weak_ptr<PennantDelegate> delegate_;
   std::weak_ptr<PennantAdDelegate> adDelegate_;
-  int state_ = 0;
+  State state_ = State::Created;
   std::optional<std::set<std::shared_ptr<PennantURLDownload>>> activeDownloads_;
   int format_;
-  int medium_ = 0;
+  Medium medium_ = Medium::Text;
   std::optional<std::string> text_;
   std::optional<std::string> action_;
   std::optional<std::string> actionImageName_;
@@ -147,6 +185,9 @@ class PennantAd : public std::enable_shared_from_this<PennantAd> {
   // The pixel downloads in flight, and the ad's own reference to itself
   // that keeps it alive while there are any.
   std::set<std::shared_ptr<PennantURLDownload>> pixelDownloads_;
+  // The click downloads among the tracked ones: each answer is carried out
+  // when it arrives, whatever the state is by then.
+  std::set<const PennantURLDownload*> clickDownloads_;
   std::shared_ptr<PennantAd> selfWhilePixelsLoad_;
 };
 

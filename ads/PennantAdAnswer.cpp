@@ -8,7 +8,10 @@ namespace pennant {
 PennantAdAnswer PennantAdAnswer::answerWithData(const json::ByteScanner::Data& data) {
   PennantAdAnswer answer;
   if (!data || data->empty()) return answer;
-  auto object = json::JSONDeserializer::deserializer()->deserializeAsDictionaryError(data, nullptr);
+  // One reader per thread, kept: every answer after the first reuses the
+  // memory of the one before, which is let go before this returns.
+  thread_local const auto reader = json::JSONDeserializer::deserializer();
+  auto object = reader->deserializeAsDictionaryError(data, nullptr);
   auto read = [&object](std::string_view key) -> std::optional<std::string> {
     return object ? object->stringForKey(key) : std::nullopt;
   };
@@ -20,13 +23,15 @@ PennantAdAnswer PennantAdAnswer::answerWithData(const json::ByteScanner::Data& d
   answer.clickUrl = read("url");
   answer.jsonpUrl = read("jsonp_url");
   if (auto banner = read("banner")) {
+    answer.hasImage = true;
     answer.imageUrl = banner;
-    answer.medium = 1;
+    answer.medium = PennantAdMedium::Banner;
   } else if (auto path = read("204")) {
+    answer.hasImage = true;
     answer.imageUrl = PennantAdServer::textAdImageURL(*path);
-    answer.medium = 0;
+    answer.medium = PennantAdMedium::Text;
   }
-  if (answer.medium == 1) {
+  if (answer.medium == PennantAdMedium::Banner) {
     auto cpm = read("cpm_url");
     if (cpm && !cpm->empty()) answer.accountingPixelUrl = cpm;
     auto tracking = read("tracking_pixel");

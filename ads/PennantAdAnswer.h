@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "ads/PennantAdMedium.h"
 #include "json/ByteScanner.h"
 
 namespace pennant {
@@ -20,10 +21,15 @@ struct PennantAdAnswer {
   std::optional<std::string> userString;       // "8"
   std::optional<std::string> clickUrl;         // "url"
   std::optional<std::string> jsonpUrl;         // "jsonp_url"
-  // "banner" (an image banner, medium 1), else the static-media host
-  // followed by "204" (a text ad, medium 0), else none.
+  // Whether the answer names a picture: "banner" (an image banner), else
+  // "204" (a text ad).
+  bool hasImage = false;
+  // The picture's URL: "banner" as it is, else the static-media host
+  // followed by "204". nullopt when there is no picture, and when "204" is
+  // not a path on that host: the ad is accepted and its picture download
+  // fails for want of a URL.
   std::optional<std::string> imageUrl;
-  int medium = 0;
+  PennantAdMedium medium = PennantAdMedium::Text;
   // Image banners only, and never the empty string.
   std::optional<std::string> accountingPixelUrl;  // "cpm_url"
   std::optional<std::string> trackingPixelUrl;    // "tracking_pixel"
@@ -34,7 +40,7 @@ struct PennantAdAnswer {
   // An action, its icon, a click URL and a picture, and a text unless the
   // ad is an image banner.
   bool isAccepted() const {
-    return action && actionImageName && clickUrl && imageUrl && (text || medium == 1);
+    return action && actionImageName && clickUrl && hasImage && (text || medium == PennantAdMedium::Banner);
   }
 };
 

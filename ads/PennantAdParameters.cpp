@@ -57,12 +57,12 @@ std::optional<PennantAd::Parameters> PennantAd::buildParams() const {
 }
 
 void PennantAd::addLocationParameters(PennantDelegate& delegate, Parameters& parameters) const {
-  // 1. A host that answers for the location decides alone, even with "none".
+  // A host that answers for the location decides alone, even with "none".
   if (auto answer = delegate.location()) {
     if (*answer) parameters.emplace_back("d[coord]", PennantLocationManager::stringForLocation(**answer));
     return;
   }
-  // 2. Otherwise the library's own last known position, if it has a fresh
+  // Otherwise the library's own last known position, if it has a fresh
   // enough one; a refresh started here serves the requests that follow.
   auto& manager = PennantLocationManager::sharedManager();
   if (!manager.locationServicesEnabled()) return;

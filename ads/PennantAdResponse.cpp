@@ -6,6 +6,7 @@
 #include "ads/PennantAdAnswer.h"
 #include "ads/PennantAdServer.h"
 #include "ads/PennantImageCache.h"
+#include "ads/PennantImageRoles.h"
 
 namespace pennant {
 
@@ -13,20 +14,18 @@ using platform::graphics::Image;
 
 namespace {
 
-std::shared_ptr<Image> imageFromData(const PennantURLDownload::Data& data) {
+std::shared_ptr<Image> imageFromData(const PennantURLDownload::Data& data, Image::Limit limit) {
   if (!data) return nullptr;
-  return Image::imageWithData(std::span<const std::uint8_t>(*data));
+  return Image::imageWithData(std::span<const std::uint8_t>(*data), limit);
 }
 
 }  // namespace
 
 void PennantAd::loadAdWithData(const PennantURLDownload::Data& data) {
-  // 1.
   if (!data || data->empty()) {
     requestDidFail();
     return;
   }
-  // 2-4.
   const PennantAdAnswer answer = PennantAdAnswer::answerWithData(data);
   text_ = answer.text;
   action_ = answer.action;
@@ -35,68 +34,74 @@ void PennantAd::loadAdWithData(const PennantURLDownload::Data& data) {
   clickUrl_ = answer.clickUrl;
   jsonpUrl_ = answer.jsonpUrl;
   medium_ = answer.medium;
-  // 5. A rejected answer keeps only the fields read so far.
+  // A rejected answer keeps only the fields read so far.
   if (!answer.isAccepted()) {
     requestDidFail();
     return;
   }
-  // 6-7.
-  state_ = 4;
+  state_ = State::LoadingAdImages;
   addDownloadWithIdentifier(answer.imageUrl, std::string("userImage"));
-  if (state_ != 4) return;  // the picture could not even start: the ad failed
-  // 8.
+  if (state_ != State::LoadingAdImages) return;  // the picture could not even start: the ad failed
+  // The action icon comes from the cache when it can.
   auto& cache = PennantImageCache::sharedCache();
   if (cache.imageIsInCache(*actionImageName_)) {
     actionImage_ = cache.fetchImageNamed(*actionImageName_);
   } else {
     addDownloadWithIdentifier(PennantAdServer::actionIconURL(*actionImageName_), std::string("actionIcon"));
   }
-  // 9. Only image banners are counted by pixels.
+  // Only image banners are counted by pixels.
   accountingPixelUrl_ = answer.accountingPixelUrl;
   trackingPixelUrl_ = answer.trackingPixelUrl;
 }
 
 void PennantAd::downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& finished) {
-  if (state_ != 1 && state_ != 3 && state_ != 4) return;  // neither removed nor finished
+  if (isClickDownload(*finished)) {
+    clickDownloadDidSucceed(finished);
+    return;
+  }
+  // In the states that wait for nothing, a late download is neither removed
+  // nor finished.
+  if (!isLoading(state_)) return;
   auto protector = shared_from_this();
   auto download = finished;
   removeTrackedDownload(download);
   auto finish = [&download] { download->cancel(); };
 
-  if (state_ == 1) {
-    auto icon = imageFromData(download->data());
+  if (state_ == State::LoadingBrowserIcons) {
+    auto icon = imageFromData(download->data(), PennantImageRoles::kBrowserIcon);
     if (!icon) {
       finish();
       requestDidFail();
       return;
     }
-    PennantImageCache::sharedCache().storeImageWithName(*icon, download->identifier().value_or(""));
+    PennantImageCache::sharedCache().storeImageWithName(icon, download->identifier().value_or(""));
     finish();
     if (activeDownloads_ && activeDownloads_->empty()) browserIconsDidFinishLoading();
     return;
   }
-  if (state_ == 3) {
+  if (state_ == State::RequestingAd) {
     auto data = download->data();  // read before cancel drops it
     loadAdWithData(data);
     finish();
     return;
   }
-  // State 4: the ad's picture or its action icon.
+  // The ad's picture or its action icon.
   if (download->identifier() == "userImage") {
-    userImage_ = imageFromData(download->data());
+    userImage_ = imageFromData(download->data(),
+                               medium_ == PennantAdMedium::Banner ? PennantImageRoles::kBannerPicture : PennantImageRoles::kTextAdIcon);
     if (!userImage_) {
       finish();
       requestDidFail();
       return;
     }
   } else if (download->identifier() == "actionIcon") {
-    actionImage_ = imageFromData(download->data());
+    actionImage_ = imageFromData(download->data(), PennantImageRoles::kActionIcon);
     if (!actionImage_) {
       finish();
       requestDidFail();
       return;
     }
-    PennantImageCache::sharedCache().storeImageWithName(*actionImage_, actionImageName_.value_or(""));
+    PennantImageCache::sharedCache().storeImageWithName(actionImage_, actionImageName_.value_or(""));
   }
   finish();
   if (activeDownloads_ && activeDownloads_->empty()) requestDidSucceed();
@@ -106,7 +111,12 @@ void PennantAd::downloadDidFail(const std::shared_ptr<PennantURLDownload>& faile
   auto protector = shared_from_this();
   auto download = failed;
   removeTrackedDownload(download);
-  if (state_ == 1 || state_ == 3 || state_ == 4) requestDidFail();
+  if (isClickDownload(*download)) {
+    clickDownloads_.erase(download.get());
+    clickDidFail();
+  } else if (isLoading(state_)) {
+    requestDidFail();
+  }
   download->cancel();
 }
 
@@ -119,8 +129,8 @@ void PennantAd::loadAccountingPixel() {
 
 void PennantAd::firePixel(const std::string& url, const char* identifier) {
   auto download = PennantURLDownload::create();
-  download->setSuccessSelector(PennantURLDownload::selector(&PennantAd::accountingPixelDownloadDidSucceed));
-  download->setFailureSelector(PennantURLDownload::selector(&PennantAd::accountingPixelDownloadDidFail));
+  download->setSuccessSelector(PennantURLDownload::selector(weak_from_this(), &PennantAd::accountingPixelDownloadDidSucceed));
+  download->setFailureSelector(PennantURLDownload::selector(weak_from_this(), &PennantAd::accountingPixelDownloadDidFail));
   download->setDelegate(weak_from_this());
   download->setIdentifier(std::string(identifier));
   // The ad stays alive until its pixels have ended, whoever lets it go.

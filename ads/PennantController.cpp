@@ -2,9 +2,20 @@
 
 #include "ads/PennantSingleAdView.h"
 #include "ads/PennantView.h"
+#include "ads/PennantViewTags.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/ViewTransition.h"
 
 namespace pennant {
+
+namespace {
+
+// A fresh ad flips in from the right over the old banner.
+constexpr const char* kNewAdAnimationID = "newPennantAd";
+constexpr double kNewAdFlipDuration = 0.7;
+constexpr int kNewAdTransition = static_cast<int>(platform::ui::AnimationTransition::FlipFromRight);
+
+}  // namespace
 
 std::shared_ptr<PennantController> PennantController::create() {
   return std::make_shared<PennantController>(Passkey{});
@@ -39,7 +50,7 @@ void PennantController::startFirstAdRequest() {
 
 void PennantController::requestFreshAd() {
   // While an image banner is shown nothing is requested at all.
-  if (currentlyDisplayedAd_ && currentlyDisplayedAd_->medium() == 1) return;
+  if (currentlyDisplayedAd_ && currentlyDisplayedAd_->medium() == PennantAd::Medium::Banner) return;
   // A fresh ad still loading is replaced without notice; its outcome will
   // match neither field.
   if (loadingAd_) loadingAd_->setDelegate({});
@@ -88,7 +99,7 @@ void PennantController::adDidLoad(const std::shared_ptr<PennantAd>& ad) {
     if (auto host = delegate_.lock()) host->didReceiveAd(view);
     if (view && currentlyDisplayedAd_) {
       auto banner = createSingleAdViewWithAd(currentlyDisplayedAd_);
-      banner->setTag(1);
+      banner->setTag(kBannerTag);
       view->addSubview(banner);
     }
     return;
@@ -97,16 +108,16 @@ void PennantController::adDidLoad(const std::shared_ptr<PennantAd>& ad) {
 
   // A fresh ad flips in over the old banner; the host is not told.
   if (view) {
-    std::shared_ptr<platform::ui::View> oldBanner = view->viewWithTag(1);
+    std::shared_ptr<platform::ui::View> oldBanner = view->viewWithTag(kBannerTag);
     if (oldBanner == view) oldBanner.reset();
     auto banner = createSingleAdViewWithAd(loadingAd_);
-    banner->setTag(1);
+    banner->setTag(kBannerTag);
     auto oldSingle = std::dynamic_pointer_cast<PennantSingleAdView>(oldBanner);
-    if (oldBanner) oldBanner->setTag(0);
+    if (oldBanner) oldBanner->setTag(kOutgoingBannerTag);
 
-    platform::ui::View::beginAnimationsContext("newPennantAd", oldBanner.get());
-    platform::ui::View::setAnimationDuration(0.7);
-    platform::ui::View::setAnimationTransitionForViewCache(2, view, true);
+    platform::ui::View::beginAnimationsContext(kNewAdAnimationID, oldBanner.get());
+    platform::ui::View::setAnimationDuration(kNewAdFlipDuration);
+    platform::ui::View::setAnimationTransitionForViewCache(kNewAdTransition, view, true);
     platform::ui::View::setAnimationDelegate(weak_from_this());
     std::weak_ptr<PennantController> weakSelf = weak_from_this();
     platform::ui::View::setAnimationDidStopSelector(
@@ -151,8 +162,28 @@ std::shared_ptr<PennantSingleAdView> PennantController::createSingleAdViewWithAd
   return banner;
 }
 
-void PennantController::clickDidSucceed(const std::shared_ptr<PennantAd>& /*ad*/) {}
+void PennantController::click(const std::shared_ptr<PennantSingleAdView>& banner) {
+  if (!banner) return;
+  // The ad's state is not checked: a second click while one is in flight
+  // is a second click.
+  if (auto ad = banner->ad()) ad->click();
+  banner->animateActionIconForClick();
+}
 
-void PennantController::clickDidFail(const std::shared_ptr<PennantAd>& /*ad*/) {}
+void PennantController::clickDidSucceed(const std::shared_ptr<PennantAd>& ad) {
+  removeSpinnerAndRestoreActionIconIfPossibleForAd(ad);
+}
+
+void PennantController::clickDidFail(const std::shared_ptr<PennantAd>& ad) {
+  removeSpinnerAndRestoreActionIconIfPossibleForAd(ad);
+}
+
+void PennantController::removeSpinnerAndRestoreActionIconIfPossibleForAd(const std::shared_ptr<PennantAd>& ad) {
+  // A banner swapped in meanwhile shows another ad: its feedback is not
+  // this click's.
+  auto view = view_.lock();
+  auto banner = view ? std::dynamic_pointer_cast<PennantSingleAdView>(view->viewWithTag(kBannerTag)) : nullptr;
+  if (banner && ad && banner->ad() == ad) banner->removeSpinnerAndRestoreActionIcon();
+}
 
 }  // namespace pennant

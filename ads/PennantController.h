@@ -50,6 +50,10 @@ class PennantController : public PennantAdDelegate, public std::enable_shared_fr
   void clickDidSucceed(const std::shared_ptr<PennantAd>& ad) override;
   void clickDidFail(const std::shared_ptr<PennantAd>& ad) override;
 
+  // A finger lifted inside a banner: the banner's ad performs its click and
+  // the banner shows the click feedback until the ad reports the end.
+  void click(const std::shared_ptr<PennantSingleAdView>& banner);
+
  private:
   struct Passkey {};
 
@@ -61,6 +65,7 @@ class PennantController : public PennantAdDelegate, public std::enable_shared_fr
   std::shared_ptr<PennantSingleAdView> createSingleAdViewWithAd(const std::shared_ptr<PennantAd>& ad);
   void newAdAnimationDidStopWithAnimationIDFinishedContext(const std::string& animationID, bool finished,
                                                            const std::shared_ptr<PennantSingleAdView>& oldBanner);
+  void removeSpinnerAndRestoreActionIconIfPossibleForAd(const std::shared_ptr<PennantAd>& ad);
   void keepAliveUntilTheEventEnds();
   void replayEarlyOutcome(const std::shared_ptr<PennantAd>& ad);
   static void letGo(std::shared_ptr<PennantAd>& ad);

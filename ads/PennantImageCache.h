@@ -3,21 +3,36 @@
 // icons) kept as PNG files under <Documents>/pennant/image_cache, one file per
 // image, named by the image's name. A file's modification time is the image's
 // age; an image older than 3141592 seconds (about 36 days) counts as missing
-// so that it is fetched again, but is never deleted.
+// so that it is fetched again. A file that no longer decodes as an icon
+// counts as missing too, so it is fetched again instead of being "cached"
+// for ever.
+//
+// The folder is bounded: once its files take more than kMaximumTotalBytes,
+// storing an image removes the oldest files (by modification time) until
+// they fit again, so a server that names a new icon at every refresh cannot
+// fill the disk. In memory, each image is decoded at most once while it is
+// in use: the decoded copy of a stored or fetched file is kept (the last
+// kMaximumDecodedImages of them) and handed out again as long as the file
+// is unchanged.
 //
 // Names come from the ad server, so they are checked before they touch the
-// file system: an empty name, ".", "..", or a name holding "/" or a NUL byte
-// is never stored and never found. No server can make the cache write outside
+// file system: an empty name, ".", "..", a name holding "/" or a NUL byte, or
+// one shaped like a temporary file ("x.AbC123", swept away at start-up) is
+// never stored and never found. No server can make the cache write outside
 // its folder.
 //
 // A singleton (`sharedCache`), created on first use and never destroyed. Its
-// folder is fixed then, from the app's Documents folder.
+// folder is fixed then, from the app's Documents folder. Main thread only.
 
+#include <cstddef>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/foundation/Date.h"
 #include "platform/graphics/Image.h"
 
 namespace pennant {
@@ -25,6 +40,10 @@ namespace pennant {
 class PennantImageCache {
  public:
   static constexpr double kMaximumAge = 3141592.0;
+  // Hundreds of icons: far more than the browser's four and the few action
+  // icons a server uses.
+  static constexpr std::uintmax_t kMaximumTotalBytes = 1024 * 1024;
+  static constexpr std::size_t kMaximumDecodedImages = 32;
 
   static PennantImageCache& sharedCache();
   static const std::string& imageCacheDirectory();
@@ -32,20 +51,35 @@ class PennantImageCache {
   static bool isSafeImageName(std::string_view name);
 
   // Encodes as PNG and writes <folder>/<name>, replacing a file of that
-  // name; failures are ignored (the image is fetched again next time).
-  void storeImageWithName(const platform::graphics::Image& image, std::string_view name);
-  // True when <folder>/<name> exists and is at most kMaximumAge seconds old
-  // (a modification time in the future counts as fresh).
+  // name, then removes the oldest files while the folder is over its bound;
+  // failures are ignored (the image is fetched again next time).
+  void storeImageWithName(const std::shared_ptr<platform::graphics::Image>& image, std::string_view name);
+  // True when <folder>/<name> exists, is at most kMaximumAge seconds old (a
+  // modification time in the future counts as fresh) and decodes as an icon.
   bool imageIsInCache(std::string_view name) const;
-  // The stored image whatever its age, or null when missing or undecodable.
+  // The stored image whatever its age, or null when missing, undecodable or
+  // larger than an icon.
   std::shared_ptr<platform::graphics::Image> fetchImageNamed(std::string_view name) const;
 
   PennantImageCache(const PennantImageCache&) = delete;
   PennantImageCache& operator=(const PennantImageCache&) = delete;
 
  private:
+  // A decoded image and the file it was decoded from.
+  struct Decoded {
+    std::shared_ptr<platform::graphics::Image> image;
+    platform::Date modified;
+    std::uintmax_t size = 0;
+    std::uint64_t lastUse = 0;
+  };
+
   PennantImageCache() = default;
   static std::optional<std::string> pathForName(std::string_view name);
+  void remember(const std::string& name, const std::shared_ptr<platform::graphics::Image>& image) const;
+  void evictOldestFilesKeeping(const std::string& name);
+
+  mutable std::map<std::string, Decoded, std::less<>> decoded_;
+  mutable std::uint64_t uses_ = 0;
 };
 
 }  // namespace pennant

@@ -4,13 +4,22 @@
 #include "ads/PennantVersion.h"
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/LanguageCode.h"
 #include "platform/foundation/PercentEscapes.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/TextLimit.h"
 
 namespace pennant {
 
 using platform::FileManager;
+
+namespace {
+
+constexpr int kHTTPNotFound = 404;
+constexpr int kHTTPGone = 410;
+
+}  // namespace
 
 const std::string& PennantLocalizer::localizationCacheDirectory() {
   static const std::string directory = [] {
@@ -23,7 +32,11 @@ const std::string& PennantLocalizer::localizationCacheDirectory() {
 
 std::string PennantLocalizer::preferredLanguageFromLanguages(
     const std::optional<std::vector<std::string>>& languages) {
-  if (languages && !languages->empty()) return languages->front();
+  // The code names a file and a request path: one that is not a language
+  // code is passed over (and logged), and the next one counts.
+  for (const auto& language : languages.value_or(std::vector<std::string>{})) {
+    if (auto valid = platform::LanguageCode::validated(language, "AppleLanguages")) return *valid;
+  }
   return "en";
 }
 
@@ -44,7 +57,8 @@ PennantLocalizer::PennantLocalizer(Passkey, std::string directory, std::string l
     : directory_(std::move(directory)), language_(std::move(language)) {}
 
 std::optional<std::string> PennantLocalizer::currentLocale() const {
-  return platform::UserDefaults::standardUserDefaults().stringForKey("AppleLocale");
+  auto locale = platform::UserDefaults::standardUserDefaults().stringForKey("AppleLocale");
+  return locale ? platform::LanguageCode::validated(*locale, "AppleLocale") : std::nullopt;
 }
 
 std::string PennantLocalizer::stringsPathForLanguage(std::string_view language) const {
@@ -52,6 +66,10 @@ std::string PennantLocalizer::stringsPathForLanguage(std::string_view language) 
 }
 
 void PennantLocalizer::downloadResourcesIfNecessary() {
+  // Only the shared localizer's language is checked when read; one given
+  // to another instance is checked here, before it names a file.
+  if (!platform::LanguageCode::isValid(language_)) return;
+
   // 1. Translations (or the server's "none") are already on disk.
   if (FileManager::fileExistsAtPath(stringsPathForLanguage(language_))) return;
 
@@ -60,9 +78,10 @@ void PennantLocalizer::downloadResourcesIfNecessary() {
   auto escaped = platform::PercentEscapes::addingPercentEscapes(language_, platform::StringEncoding::ASCII);
   auto download = PennantURLDownload::create();
   download->setDelegate(weak_from_this());
-  download->setSuccessSelector(PennantURLDownload::selector(&PennantLocalizer::downloadDidSucceed));
-  download->setFailureSelector(PennantURLDownload::selector(&PennantLocalizer::downloadDidFail));
+  download->setSuccessSelector(PennantURLDownload::selector(weak_from_this(), &PennantLocalizer::downloadDidSucceed));
+  download->setFailureSelector(PennantURLDownload::selector(weak_from_this(), &PennantLocalizer::downloadDidFail));
   download->setIdentifier(language_);
+  download->setMaximumBodyLength(kMaximumStringsFileBytes);
   downloads_.insert(download);
   download->loadContentsOfURLAtString(escaped ? std::optional(PennantAdServer::localizedStringsURL(*escaped))
                                               : std::nullopt);
@@ -78,9 +97,12 @@ void PennantLocalizer::downloadDidSucceed(const std::shared_ptr<PennantURLDownlo
 }
 
 void PennantLocalizer::downloadDidFail(const std::shared_ptr<PennantURLDownload>& download) {
-  // Only the server's own "no" is final; a network failure tries again with
-  // the next ad request.
-  if (download->error() && download->error()->code == PennantURLDownload::kErrorHTTPStatus) {
+  // Only the server's word that there is no such file is final: a server
+  // error or a network failure writes nothing, so the next ad request (or
+  // the next launch) asks again.
+  const bool noSuchFile = download->error() && download->error()->code == PennantURLDownload::kErrorHTTPStatus &&
+                          (download->httpStatusCode() == kHTTPNotFound || download->httpStatusCode() == kHTTPGone);
+  if (noSuchFile) {
     FileManager::writeContentsAtomically(stringsPathForLanguage(download->identifier().value_or(language_)), "");
   }
   finish(download);
@@ -93,19 +115,24 @@ void PennantLocalizer::finish(const std::shared_ptr<PennantURLDownload>& downloa
 
 PennantLocalizer::StringsTable PennantLocalizer::stringsTableFromData(std::string_view bytes) {
   StringsTable table;
-  auto list = platform::PropertyList::propertyListFromData(bytes);
+  const platform::PropertyListLimits limits{kMaximumStringsFileBytes, kMaximumStringsFileValues};
+  auto list = platform::PropertyList::propertyListFromData(bytes, nullptr, limits);
   if (!list) return table;
   const auto* dictionary = list->asDictionary();
   if (!dictionary) return table;
+  // A translation is shown where its English text would be: it is kept to
+  // what such a place can show.
   for (const auto& [key, value] : *dictionary) {
-    if (const auto* text = value.asString()) table.emplace(key, *text);
+    if (const auto* text = value.asString()) {
+      table.emplace(key, platform::graphics::TextLimit::kStringsTableValue.apply(*text));
+    }
   }
   return table;
 }
 
 void PennantLocalizer::loadStrings() {
   if (strings_) return;
-  auto bytes = FileManager::contentsAtPath(stringsPathForLanguage(language_));
+  auto bytes = FileManager::contentsAtPath(stringsPathForLanguage(language_), kMaximumStringsFileBytes);
   strings_ = bytes ? stringsTableFromData(*bytes) : StringsTable{};
 }
 

@@ -4,14 +4,21 @@
 // English. For the preferred language, a strings file is downloaded once from
 // the static-media host and kept in <Documents>/pennant/localization_cache/
 // 20090402/<language>.strings; an empty file there means the server has no
-// translations (it answered 400 or more), so the language is never asked for
-// again. The table is read at the first lookup and then kept for the life of
+// translations (it answered 404 or 410), so the language is never asked for
+// again. Any other failure, a server error included, stores nothing. The table is read at the first lookup and then kept for the life of
 // the process: a file that arrives later takes effect at the next start.
+//
+// A translation table holds a few dozen short texts, so a strings file is
+// bounded by what such a table needs: at most kMaximumStringsFileBytes
+// (larger downloads are stopped and fail like a network error, larger files
+// on disk are not read) and kMaximumStringsFileValues values. Anything
+// beyond either bound reads as no translations at all.
 //
 // `sharedLocalizer` is the singleton, created on first use and never
 // destroyed. Other instances (for tests or tools) may be made with their own
 // folder and language.
 
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <optional>
@@ -28,22 +35,30 @@ class PennantLocalizer : public std::enable_shared_from_this<PennantLocalizer> {
  public:
   using StringsTable = std::map<std::string, std::string>;
 
+  static constexpr std::size_t kMaximumStringsFileBytes = 64 * 1024;
+  static constexpr std::size_t kMaximumStringsFileValues = 4096;
+
   static PennantLocalizer& sharedLocalizer();
   static std::shared_ptr<PennantLocalizer> localizerWithDirectoryLanguage(std::string directory,
                                                                           std::string language);
 
   // Class-wide values of the singleton.
   static const std::string& localizationCacheDirectory();
-  // The first entry of "AppleLanguages", else "en".
+  // The first entry of "AppleLanguages" that is a valid language code
+  // (platform::LanguageCode; the others are logged and passed over), else
+  // "en".
   static std::string preferredLanguageFromLanguages(const std::optional<std::vector<std::string>>& languages);
   // What the table would hold for a file's bytes: its string-to-string
-  // entries when the bytes are a property list whose top level is a
-  // dictionary; an empty table for everything else (empty or unparsable
-  // bytes, another top-level type).
+  // entries when the bytes are a property list within the bounds above
+  // whose top level is a dictionary; an empty table for everything else
+  // (empty, unparsable or oversized bytes, another top-level type). Each
+  // translation is cut to what its place can show
+  // (platform::graphics::TextLimit::kStringsTableValue).
   static StringsTable stringsTableFromData(std::string_view bytes);
 
   const std::string& preferredLanguage() const { return language_; }
-  // "AppleLocale" when it is a string (such as en_US), else nullopt.
+  // "AppleLocale" when it is a string that is a valid locale identifier
+  // (such as en_US), else nullopt; an invalid one is logged.
   std::optional<std::string> currentLocale() const;
   std::string stringsPathForLanguage(std::string_view language) const;
 

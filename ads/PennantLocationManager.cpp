@@ -94,14 +94,13 @@ void PennantLocationManager::updateIfAppropriate() {
 void PennantLocationManager::locationManagerDidUpdateToLocationFromLocation(
     platform::location::LocationManager& manager, const Location& newLocation,
     const std::optional<Location>& /*oldLocation*/) {
-  // 1. A position at or next to 0,0 is what a confused receiver reports.
+  // A position at or next to 0,0 is what a confused receiver reports.
   if (std::fabs(newLocation.latitude) <= 0.001 && std::fabs(newLocation.longitude) <= 0.001) return;
-  // 2. Too old to describe where the device is now (a future time is fine).
+  // Too old to describe where the device is now (a future time is fine).
   if (-newLocation.timestamp.timeIntervalSinceNow() > kMaximumAge) return;
-  // 3.
   setLocationString(stringForLocation(newLocation));
   writeLocationStringToCache();
-  // 4. Good enough: stop; otherwise every further fix overwrites this one.
+  // Good enough: stop; otherwise every further fix overwrites this one.
   if (newLocation.horizontalAccuracy <= kSufficientAccuracy) manager.stopUpdatingLocation();
 }
 

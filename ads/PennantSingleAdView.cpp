@@ -7,7 +7,8 @@
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Gradient.h"
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/graphics/StringDrawing.h"
+#include "platform/graphics/StringLayout.h"
+#include "platform/graphics/TextLimit.h"
 
 namespace pennant {
 
@@ -17,9 +18,13 @@ using platform::graphics::Image;
 using platform::graphics::Point;
 using platform::graphics::Rect;
 using platform::graphics::Size;
-using platform::graphics::StringDrawing;
+using platform::graphics::StringLayout;
+using platform::graphics::TextLimit;
 
 namespace {
+
+// Texts up to two lines tall leave room for the "Ads by Pennant" line.
+constexpr double kMaximumHeightWithAdsByLine = 24;
 
 Size sizeOf(const std::shared_ptr<Image>& image) { return image ? image->size() : Size{0, 0}; }
 
@@ -48,6 +53,7 @@ void PennantSingleAdView::cancelTimer(std::shared_ptr<platform::Timer>& timer) {
 
 void PennantSingleAdView::setAd(std::shared_ptr<PennantAd> ad) {
   ad_ = std::move(ad);
+  textAdLayout_.reset();
   layer()->setSublayers({});
   setActionIcon(ad_ ? ad_->actionImage() : nullptr);
 }
@@ -77,7 +83,7 @@ void PennantSingleAdView::drawImageAtPointWithBevelsAndRoundedCornersOfRadius(Gr
   const double y = point.y;
   constexpr double pi = std::numbers::pi;
 
-  // 1. The image, clipped to a rounded rectangle half a point inside.
+  // The image, clipped to a rounded rectangle half a point inside.
   context.saveGState();
   const double left = x + 0.5, top = y + 0.5, right = left + w, bottom = top + h, k = radius + 0.5;
   context.moveToPoint(left, top + k);
@@ -89,7 +95,7 @@ void PennantSingleAdView::drawImageAtPointWithBevelsAndRoundedCornersOfRadius(Gr
   if (image) context.drawImageAtPoint(image, {x, y});
   context.restoreGState();
 
-  // 2. The bevel: dark on the top-left, light on the bottom-right, as if lit
+  // The bevel: dark on the top-left, light on the bottom-right, as if lit
   // from above.
   const double r = radius;
   const double L = x + 0.25, T = y + 0.25, R = x + w + 0.75, B = y + h + 0.75;
@@ -128,44 +134,52 @@ void PennantSingleAdView::drawShineBackgroundWithBaseColor(GraphicsContext& cont
 }
 
 void PennantSingleAdView::drawRect(GraphicsContext& context, Rect /*rect*/) {
-  // 1.
   if (!ad_ || !ad_->readyForDisplay()) return;
-  // 2. An image banner is its picture, unscaled.
-  if (ad_->medium() == 1) {
+  // An image banner is its picture, unscaled.
+  if (ad_->medium() == PennantAd::Medium::Banner) {
     if (ad_->userImage()) context.drawImageAtPoint(ad_->userImage(), {0, 0});
     ad_->loadAccountingPixel();
     return;
   }
-  // 3.
   drawShineBackgroundWithBaseColor(context, ad_->backgroundColor());
-  if (ad_->medium() != 0) return;
-  // 4.
+  // Any other medium shows the background alone.
+  if (ad_->medium() != PennantAd::Medium::Text) return;
   drawTextAd(context);
 }
 
-PennantSingleAdView::TextAdLayout PennantSingleAdView::textAdLayout() const {
+const PennantSingleAdView::TextAdLayout& PennantSingleAdView::textAdLayout() const {
+  if (!textAdLayout_ || textAdLayoutSize_ != bounds().size) {
+    textAdLayout_ = makeTextAdLayout();
+    textAdLayoutSize_ = bounds().size;
+  }
+  return *textAdLayout_;
+}
+
+PennantSingleAdView::TextAdLayout PennantSingleAdView::makeTextAdLayout() const {
   TextAdLayout layout;
   const double W = bounds().size.width;
   const double H = bounds().size.height;
-  // 4.1 The icon at the left, centred vertically.
+  // The icon at the left, centred vertically.
   const Size s = sizeWithBevelsAndRoundedCornersForImage(ad_->userImage());
   layout.iconOrigin = {4, (H - s.height) / 2};
-  // 4.2-4.4 The text area between the icon and the action icon.
+  // The text area between the icon and the action icon.
   layout.textX = s.width + 4 + 8;
   layout.textRight = W - 4 - sizeOf(ad_->actionImage()).width - 8;
   const double availableWidth = layout.textRight - layout.textX;
-  const Size measured =
-      StringDrawing::sizeWithFontConstrainedToSize(ad_->text().value_or(""), *textFont(), {availableWidth, H});
-  // 4.5-4.6 Short texts get the "Ads by Pennant" line under them.
-  layout.hasAdsByLine = measured.height <= 24;
+  const std::string text = TextLimit::kBannerText.apply(ad_->text().value_or(""));
+  layout.text = StringLayout::layoutWithFontConstrainedToSize(text, *textFont(), {availableWidth, H});
+  const Size measured = layout.text->size();
+  // Short texts get the "Ads by Pennant" line under them.
+  layout.hasAdsByLine = measured.height <= kMaximumHeightWithAdsByLine;
   Size line{0, 0};
   double blockHeight = measured.height;
   if (layout.hasAdsByLine) {
     layout.adsByText = PennantLocalizer::sharedLocalizer().localizedStringForKey("Ads by Pennant");
-    line = StringDrawing::sizeWithFont(layout.adsByText, *adsByFont());
+    layout.adsByLine = StringLayout::layoutWithFont(layout.adsByText, *adsByFont());
+    line = layout.adsByLine->size();
     blockHeight = measured.height + 4 + line.height;
   }
-  // 4.7 The block is centred vertically; text taller than the banner was
+  // The block is centred vertically; text taller than the banner was
   // measured within its height, so this is never negative.
   const double textY = (H - blockHeight) / 2;
   layout.textRect = {{layout.textX, textY}, measured};
@@ -184,13 +198,13 @@ std::shared_ptr<platform::graphics::Font> PennantSingleAdView::adsByFont() {
 }
 
 void PennantSingleAdView::drawTextAd(GraphicsContext& context) {
-  const TextAdLayout layout = textAdLayout();
+  const TextAdLayout& layout = textAdLayout();
   drawImageAtPointWithBevelsAndRoundedCornersOfRadius(context, ad_->userImage(), layout.iconOrigin, 6.5);
-  // 4.8-4.9 The text wraps within its width, left-aligned; the line is
-  // right-aligned to the text area, 4 points below the text.
+  // The text wraps within its width, left-aligned; the line is right-aligned
+  // to the text area, 4 points below the text.
   context.setFillColor(ad_->textColor());
-  StringDrawing::drawInRectWithFont(context, ad_->text().value_or(""), layout.textRect, *textFont());
-  if (layout.hasAdsByLine) StringDrawing::drawInRectWithFont(context, layout.adsByText, layout.adsByRect, *adsByFont());
+  layout.text->drawInRect(context, layout.textRect);
+  if (layout.hasAdsByLine) layout.adsByLine->drawInRect(context, layout.adsByRect);
 }
 
 }  // namespace pennant

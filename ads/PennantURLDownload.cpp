@@ -7,6 +7,7 @@
 
 #include "ads/PennantVersion.h"
 #include "platform/foundation/Device.h"
+#include "platform/foundation/LanguageCode.h"
 #include "platform/foundation/Url.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/net/UrlRequest.h"
@@ -68,8 +69,11 @@ const std::string& PennantURLDownload::userAgent() {
     struct utsname names {};
     std::string machine = uname(&names) == 0 ? names.machine : device.machine();
     // "AppleLocale" is always registered from the environment; should it be
-    // missing all the same, the field says so instead of guessing a locale.
-    auto locale = platform::UserDefaults::standardUserDefaults().stringForKey("AppleLocale");
+    // missing or not a locale identifier (a stored preference may hold
+    // anything, even a line break that would end the header), the field says
+    // so instead of guessing a locale.
+    auto stored = platform::UserDefaults::standardUserDefaults().stringForKey("AppleLocale");
+    auto locale = stored ? platform::LanguageCode::validated(*stored, "AppleLocale") : std::nullopt;
     return userAgentWith(device.model(), device.systemName(), device.systemVersion(), machine,
                          locale.value_or("unknown"));
   }();
@@ -77,7 +81,7 @@ const std::string& PennantURLDownload::userAgent() {
 }
 
 void PennantURLDownload::loadContentsOfURLAtString(const std::optional<std::string>& urlText) {
-  // 1-2. A null text cannot become a URL at all.
+  // A null text cannot become a URL at all.
   if (!urlText) {
     targetURL_.reset();
     failWithCode(kErrorBadURL);
@@ -85,17 +89,19 @@ void PennantURLDownload::loadContentsOfURLAtString(const std::optional<std::stri
   }
   targetURL_ = trimmed(*urlText);
 
-  // 3-5. A plain GET with the library's headers.
+  // A plain GET with the library's headers.
   platform::net::UrlRequest request(*targetURL_, timeoutInterval_);
   request.setValueForHTTPHeaderField(userAgent(), "USER-AGENT");
+  // The device identifier is meant for the host the library chose, never
+  // for whatever host a redirect names.
   if (auto isu = platform::Device::currentDevice().uniqueIdentifier()) {
-    request.setValueForHTTPHeaderField(*isu, "X-PENNANT-ISU");
+    request.setValueForOriginBoundHTTPHeaderField(*isu, "X-PENNANT-ISU");
   }
 
-  // 6. An earlier load of this download ends silently.
+  // An earlier load of this download ends silently.
   stopConnection();
 
-  // 7. Text that does not parse as a URL gets no connection either.
+  // Text that does not parse as a URL gets no connection either.
   if (platform::Url::URLWithString(*targetURL_)) {
     activeConnection_ = platform::net::UrlConnection::connectionWithRequestDelegate(request, shared_from_this());
   }
@@ -103,8 +109,6 @@ void PennantURLDownload::loadContentsOfURLAtString(const std::optional<std::stri
     failWithCode(kErrorNoConnection);
     return;
   }
-
-  // 8.
   data_ = std::make_shared<std::vector<std::uint8_t>>();
   lastStatus_ = 0;
 }
@@ -138,7 +142,7 @@ void PennantURLDownload::connectionDidReceiveResponse(platform::net::UrlConnecti
 void PennantURLDownload::connectionDidReceiveData(platform::net::UrlConnection& connection, std::string_view bytes) {
   if (!isCurrent(connection)) return;
   if (!data_) data_ = std::make_shared<std::vector<std::uint8_t>>();
-  if (data_->size() + bytes.size() > kMaximumBodyLength) {
+  if (data_->size() + bytes.size() > maximumBodyLength_) {
     stopConnection();
     failWithCode(kErrorConnectionFailed);
     return;
@@ -177,7 +181,7 @@ void PennantURLDownload::notify(const Selector& selector) {
   if (!delegate || !selector) return;
   // A copy: the callback may replace the selectors or cancel this download.
   Selector call = selector;
-  call(delegate, protector);
+  call(protector);
 }
 
 }  // namespace pennant

@@ -1,12 +1,14 @@
 #pragma once
 // One asynchronous HTTP GET with the library's own headers ("USER-AGENT" and,
 // when the device has an identifier, "X-PENNANT-ISU"), reporting to a delegate
-// through one of two callbacks that the caller chooses.
+// through one of two callbacks that the caller chooses. The identifier goes
+// only to the origin (scheme, host, port) of the URL loaded: a redirect to
+// another origin is followed without it.
 //
 //   auto download = PennantURLDownload::create();
-//   download->setSuccessSelector(PennantURLDownload::selector(&PennantAd::downloadDidSucceed));
-//   download->setFailureSelector(PennantURLDownload::selector(&PennantAd::downloadDidFail));
-//   download->setDelegate(ad);              // weak: the download never keeps it alive
+//   download->setSuccessSelector(PennantURLDownload::selector(weakAd, &PennantAd::downloadDidSucceed));
+//   download->setFailureSelector(PennantURLDownload::selector(weakAd, &PennantAd::downloadDidFail));
+//   download->setDelegate(weakAd);          // weak: the download never keeps it alive
 //   download->setIdentifier("userImage");   // optional tag
 //   download->loadContentsOfURLAtString(url);
 //
@@ -21,7 +23,13 @@
 // download. The delegate is not owned: a callback whose delegate has expired
 // (or was cleared by `cancel`) is skipped. The download holds itself alive
 // for the duration of a callback, so the delegate may drop it from inside.
+//
+// A selector is bound, where it is made, to a typed weak link to its
+// receiver: the compiler checks that the method belongs to the receiver's
+// class, so a callback can never reach an object of another class, and a
+// receiver that has gone is simply not called.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -41,9 +49,11 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
                            public std::enable_shared_from_this<PennantURLDownload> {
  public:
   using Data = std::shared_ptr<const std::vector<std::uint8_t>>;
-  // A "selector": the operation of the delegate that receives the download.
-  using Selector = std::function<void(const std::shared_ptr<void>& delegate,
-                                      const std::shared_ptr<PennantURLDownload>& download)>;
+  // A "selector": an operation of a receiver that takes the download, bound
+  // to that receiver (see selector()).
+  using Selector = std::function<void(const std::shared_ptr<PennantURLDownload>& download)>;
+  template <class T>
+  using Method = void (T::*)(const std::shared_ptr<PennantURLDownload>&);
 
   static constexpr const char* kErrorDomain = "kPennantURLDownloadErrorDomain";
   static constexpr int kErrorBadURL = -1;
@@ -51,18 +61,24 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   static constexpr int kErrorHTTPStatus = -3;
   static constexpr int kErrorConnectionFailed = -4;
   // A body larger than this fails the download with -4 instead of growing
-  // without bound on the word of a server.
+  // without bound on the word of a server. Callers that know their answer
+  // is smaller set a lower bound per download (setMaximumBodyLength).
   static constexpr std::size_t kMaximumBodyLength = 32u * 1024 * 1024;
 
   static std::shared_ptr<PennantURLDownload> create();
   ~PennantURLDownload() override;
 
-  // Makes a selector from a member function of the delegate's class.
+  // Binds a member function to its receiver through a weak link of the
+  // receiver's own type; a receiver that has gone is not called.
   template <class T>
-  static Selector selector(void (T::*method)(const std::shared_ptr<PennantURLDownload>&)) {
-    return [method](const std::shared_ptr<void>& delegate, const std::shared_ptr<PennantURLDownload>& download) {
-      (static_cast<T*>(delegate.get())->*method)(download);
+  static Selector selector(std::weak_ptr<T> receiver, Method<T> method) {
+    return [receiver = std::move(receiver), method](const std::shared_ptr<PennantURLDownload>& download) {
+      if (auto strong = receiver.lock()) ((*strong).*method)(download);
     };
+  }
+  template <class T>
+  static Selector selector(const std::shared_ptr<T>& receiver, Method<T> method) {
+    return selector(std::weak_ptr<T>(receiver), method);
   }
 
   // Told of every load that ends with a callback: the URL, and the HTTP
@@ -97,8 +113,15 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   // callback.
   Data data() const { return data_; }
   const std::optional<platform::Error>& error() const { return error_; }
+  // The HTTP status of the last response of the last load (after
+  // redirects, the final one); 0 when no response arrived. With error -3 it
+  // tells a missing resource (404, 410) from a server in trouble (5xx).
+  int httpStatusCode() const { return lastStatus_; }
   // Overrides the 60-second time-out of later loads (tests use a short one).
   void setTimeoutInterval(double seconds) { timeoutInterval_ = seconds; }
+  // Lowers the body size at which a load fails with -4 (never above
+  // kMaximumBodyLength).
+  void setMaximumBodyLength(std::size_t bytes) { maximumBodyLength_ = std::min(bytes, kMaximumBodyLength); }
 
   // "<PennantURLDownload 0x... identifier:... url:...>"
   std::string description() const;
@@ -127,6 +150,7 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   std::optional<platform::Error> error_;
   std::optional<std::string> targetURL_;
   double timeoutInterval_ = 60.0;
+  std::size_t maximumBodyLength_ = kMaximumBodyLength;
   int lastStatus_ = 0;
 };
 

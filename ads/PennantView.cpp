@@ -6,12 +6,12 @@
 namespace pennant {
 
 std::shared_ptr<PennantView> PennantView::requestAdWithDelegate(const std::shared_ptr<PennantDelegate>& delegate) {
-  // 1-3. A transparent banner-sized view that keeps its size when its
+  // A transparent banner-sized view that keeps its size when its
   // superview changes.
   auto view = PennantViewInternal::create({{0, 0}, {320, 48}});
   view->setAutoresizingMask(view->autoresizingMask() & ~(kAutoresizingFlexibleWidth | kAutoresizingFlexibleHeight));
   view->setBackgroundColor(std::nullopt);
-  // 4-5. The controller, owned by the view alone, starts the first request.
+  // The controller, owned by the view alone, starts the first request.
   auto controller = PennantController::create();
   controller->setView(view);
   controller->setDelegate(delegate);

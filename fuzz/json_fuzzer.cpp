@@ -1,13 +1,17 @@
 // Fuzzes the JSON reader through both of its entry points and checks what
 // must hold for any input: a failed dictionary read always says why, the two
 // entry points agree on a dictionary, and the canonical form of a result
-// reads back to the same canonical form. The byte scanner's steps run over
-// the same bytes to catch reads outside the buffer.
+// reads back to the same canonical form. A deserializer kept from input to
+// input reads each one again in reused memory and must agree with a fresh
+// one, while a result it handed out earlier, still held, stays unchanged.
+// The byte scanner's steps run over the same bytes to catch reads outside
+// the buffer.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "json/ByteScanner.h"
@@ -31,6 +35,22 @@ bool allNumbersReadBack(const json::Value& value) {
 
 void check(bool condition) {
   if (!condition) std::abort();
+}
+
+// Reads with the kept deserializer. Every other result is held until the
+// next input, so that parses alternate between fresh and reused memory.
+void exerciseReuse(const json::ByteScanner::Data& data, const std::shared_ptr<const json::Value>& fresh) {
+  static const auto kept = json::JSONDeserializer::deserializer();
+  static std::shared_ptr<const json::Value> held;
+  static std::string heldCanonical;
+  static unsigned long inputs = 0;
+
+  const auto reused = kept->deserializeError(data, nullptr);
+  check((reused != nullptr) == (fresh != nullptr));
+  if (reused) check(json::CanonicalWriter::canonicalForm(*reused) == json::CanonicalWriter::canonicalForm(*fresh));
+  if (held) check(json::CanonicalWriter::canonicalForm(*held) == heldCanonical);
+  held = ++inputs % 2 == 0 ? reused : nullptr;
+  heldCanonical = held ? json::CanonicalWriter::canonicalForm(*held) : std::string();
 }
 
 void exerciseByteScanner(const json::ByteScanner::Data& data) {
@@ -72,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const auto reread = deserializer->deserializeError(json::ByteScanner::dataWithBytes(canonical), nullptr);
     check(reread && json::CanonicalWriter::canonicalForm(*reread) == canonical);
   }
+  exerciseReuse(data, value);
   exerciseByteScanner(data);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "json/NumberRun.h"
 #include "json/Utf8.h"
 
 namespace json {
@@ -174,11 +175,24 @@ bool ByteScanner::scanUpToStringIntoString(std::string_view string, std::optiona
   return true;
 }
 
-bool ByteScanner::scanNumber(double* number) {
-  if (!doubleCharacters_) return false;
+void ByteScanner::setDoubleCharacters(std::shared_ptr<const CharacterSet> set) {
+  doubleCharacters_ = std::move(set);
+  defaultDoubleCharacters_ = doubleCharacters_ == defaultDoubleCharacters();
+}
+
+const std::uint8_t* ByteScanner::numberRunEnd(double& value) const {
+  if (defaultDoubleCharacters_) return NumberRun::read(current_, end_, value);
+  if (!doubleCharacters_) return current_;
   const std::uint8_t* runEnd = runEndInSet(*doubleCharacters_);
+  value = readLeadingDouble(current_, runEnd);
+  return runEnd;
+}
+
+bool ByteScanner::scanNumber(double* number) {
+  double value = 0;
+  const std::uint8_t* runEnd = numberRunEnd(value);
   if (runEnd == current_) return false;
-  if (number) *number = readLeadingDouble(current_, runEnd);
+  if (number) *number = value;
   current_ = runEnd;
   return true;
 }

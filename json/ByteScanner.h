@@ -14,7 +14,6 @@
 //
 // JSONScanner is the one subclass; the hot steps are inline and non-virtual.
 
-#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,6 +23,7 @@
 #include <vector>
 
 #include "json/CharacterSet.h"
+#include "json/WhitespaceRun.h"
 
 namespace json {
 
@@ -76,21 +76,20 @@ class ByteScanner {
   bool scanNumber(double* number);
 
   void skipWhitespace() {
-    while (current_ < end_ && isWhitespace(*current_)) ++current_;
+    // Most calls land on a token at once; only an actual run takes the
+    // word-at-a-time search.
+    if (current_ < end_ && isWhitespace(*current_)) current_ = WhitespaceRun::skip(current_ + 1, end_);
   }
 
   // The bytes from the cursor to the end, nullopt when not valid UTF-8.
   std::optional<std::string> remainingString() const;
 
   const std::shared_ptr<const CharacterSet>& doubleCharacters() const { return doubleCharacters_; }
-  void setDoubleCharacters(std::shared_ptr<const CharacterSet> set) { doubleCharacters_ = std::move(set); }
+  void setDoubleCharacters(std::shared_ptr<const CharacterSet> set);
 
   // Below 0x80 the C library's space characters; above, whatever the
   // current C locale classifies as space (none in the default locale).
-  static bool isWhitespace(std::uint8_t byte) {
-    if (byte < 0x80) return byte == ' ' || (byte >= '\t' && byte <= '\r');
-    return std::isspace(byte) != 0;
-  }
+  static bool isWhitespace(std::uint8_t byte) { return WhitespaceRun::isWhitespace(byte); }
 
   // The longest leading part of [begin, end) that reads as a decimal number
   // (optional minus, digits, optional fraction, optional exponent), or 0.
@@ -103,6 +102,11 @@ class ByteScanner {
     while (p < end_ && set.contains(*p)) ++p;
     return p;
   }
+  // The end of the run of doubleCharacters() at the cursor (the cursor
+  // itself when there is none or no set), with the run's value. The one-pass
+  // reading serves only the scanner's own default set: a set put in its
+  // place, even one with the same members, takes the general path.
+  const std::uint8_t* numberRunEnd(double& value) const;
 
   Data data_;
   const std::uint8_t* start_ = nullptr;
@@ -110,6 +114,7 @@ class ByteScanner {
   const std::uint8_t* current_ = nullptr;
   std::size_t length_ = 0;
   std::shared_ptr<const CharacterSet> doubleCharacters_;
+  bool defaultDoubleCharacters_ = true;
 };
 
 }  // namespace json

@@ -1,43 +1,43 @@
 #pragma once
-// The storage of one parse: an arena that holds every Value, array and
-// dictionary the reader built, and the input buffer, because strings without
-// escapes point straight into the input instead of being copied.
+// The storage of one parse: the Arena that holds every Value, array,
+// dictionary and unescaped string the reader built, and the input buffer,
+// because strings without escapes point straight into the input.
 //
-// Ownership: the JSONScanner creates a Document on its first scan of a
-// buffer; every value handed out is a std::shared_ptr<const Value> aliasing
-// the Document, so the arena and the input live until the last such pointer
-// is dropped. Nothing in the arena is freed on its own; its blocks come from
-// and go back to the BlockCache.
+// Ownership: every value handed out is a std::shared_ptr<const Value> that
+// keeps the Document (directly, or through the lease of a reusing
+// JSONDeserializer), so the arena and the input live until the last such
+// pointer is dropped. A Document that nobody else holds any more may be
+// reset() and filled again: its arena keeps its memory for that.
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <memory_resource>
 #include <vector>
+
+#include "json/Arena.h"
 
 namespace json {
 
 class Document {
  public:
-  explicit Document(std::shared_ptr<const std::vector<std::uint8_t>> source);
+  using Source = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+  explicit Document(Source source = nullptr) : source_(std::move(source)) {}
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;
 
-  void* allocate(std::size_t bytes, std::size_t alignment) { return arena_.allocate(bytes, alignment); }
+  Arena& arena() { return arena_; }
+  const Source& source() const { return source_; }
+  void setSource(Source source) { source_ = std::move(source); }
 
-  template <typename T>
-  T* allocateArray(std::size_t count) {
-    return static_cast<T*>(allocate(count * sizeof(T), alignof(T)));
+  // Forgets every value and the input, keeping the arena's memory.
+  void reset() {
+    arena_.reset();
+    source_.reset();
   }
 
-  const std::shared_ptr<const std::vector<std::uint8_t>>& source() const { return source_; }
-
  private:
-  // A small first block inside the object itself, so that a short answer
-  // costs one allocation for document and arena together.
-  alignas(std::max_align_t) std::byte inlineBlock_[2048];
-  std::shared_ptr<const std::vector<std::uint8_t>> source_;
-  std::pmr::monotonic_buffer_resource arena_;
+  Source source_;
+  Arena arena_;
 };
 
 }  // namespace json

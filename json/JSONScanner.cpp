@@ -1,6 +1,5 @@
 #include "json/JSONScanner.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "json/DictionaryMembers.h"
@@ -34,55 +33,9 @@ const char* messageForCode(int code) {
 
 }  // namespace
 
-namespace {
+JSONScanner::JSONScanner() = default;
 
-// Set when the thread's spare scratch is destroyed, so that a scanner that
-// outlives it (one held in a static) neither borrows nor returns storage.
-thread_local bool spareScratchGone = false;
-
-struct SpareScratch {
-  std::vector<Value> values;
-  std::vector<Member> members;
-  std::string text;
-  ~SpareScratch() { spareScratchGone = true; }
-};
-
-SpareScratch* spareScratch() {
-  if (spareScratchGone) return nullptr;
-  thread_local SpareScratch spare;
-  return &spare;
-}
-
-// Scratch larger than this is not kept for the next scanner.
-constexpr std::size_t kKeptScratchBytes = 1 << 20;
-
-}  // namespace
-
-JSONScanner::JSONScanner() {
-  if (SpareScratch* spare = spareScratch()) {
-    valueStack_.swap(spare->values);
-    memberStack_.swap(spare->members);
-    stringScratch_.swap(spare->text);
-  }
-}
-
-JSONScanner::~JSONScanner() {
-  SpareScratch* spare = spareScratch();
-  if (spare == nullptr) return;
-  if (valueStack_.capacity() * sizeof(Value) <= kKeptScratchBytes && valueStack_.capacity() > spare->values.capacity()) {
-    valueStack_.clear();
-    valueStack_.swap(spare->values);
-  }
-  if (memberStack_.capacity() * sizeof(Member) <= kKeptScratchBytes &&
-      memberStack_.capacity() > spare->members.capacity()) {
-    memberStack_.clear();
-    memberStack_.swap(spare->members);
-  }
-  if (stringScratch_.capacity() <= kKeptScratchBytes && stringScratch_.capacity() > spare->text.capacity()) {
-    stringScratch_.clear();
-    stringScratch_.swap(spare->text);
-  }
-}
+JSONScanner::~JSONScanner() = default;
 
 std::shared_ptr<JSONScanner> JSONScanner::scannerWithData(Data data) {
   auto scanner = std::make_shared<JSONScanner>();
@@ -113,18 +66,30 @@ bool JSONScanner::fail(const std::uint8_t* location, int code, platform::Error* 
   return false;
 }
 
-Document& JSONScanner::document() {
+void JSONScanner::prepareDocument() {
   if (!document_) document_ = std::make_shared<Document>(data_);
-  return *document_;
+  arena_ = &document_->arena();
 }
 
 JSONScanner::ValuePtr JSONScanner::share(const Value& value) {
-  Value* stored = document().allocateArray<Value>(1);
+  Value* stored = arena_->allocateOne<Value>();
   *stored = value;
   return ValuePtr(document_, stored);
 }
 
+const Value* JSONScanner::readRoot(Document& document, bool dictionaryOnly, platform::Error* error) {
+  document.setSource(data_);
+  arena_ = &document.arena();
+  Value root;
+  const bool scanned = dictionaryOnly ? scanDictionaryInto(root, error) : scanValueInto(root, error);
+  if (!scanned) return nullptr;
+  Value* stored = arena_->allocateOne<Value>();
+  *stored = root;
+  return stored;
+}
+
 bool JSONScanner::scanJSONObjectError(ValuePtr* object, platform::Error* error) {
+  prepareDocument();
   Value value;
   if (!scanValueInto(value, error)) {
     if (object) *object = nullptr;
@@ -135,6 +100,7 @@ bool JSONScanner::scanJSONObjectError(ValuePtr* object, platform::Error* error) 
 }
 
 bool JSONScanner::scanJSONDictionaryError(ValuePtr* dictionary, platform::Error* error) {
+  prepareDocument();
   Value value;
   if (!scanDictionaryInto(value, error)) return false;
   if (dictionary) *dictionary = share(value);
@@ -142,6 +108,7 @@ bool JSONScanner::scanJSONDictionaryError(ValuePtr* dictionary, platform::Error*
 }
 
 bool JSONScanner::scanJSONArrayError(ValuePtr* array, platform::Error* error) {
+  prepareDocument();
   Value value;
   if (!scanArrayInto(value, error)) return false;
   if (array) *array = share(value);
@@ -149,6 +116,7 @@ bool JSONScanner::scanJSONArrayError(ValuePtr* array, platform::Error* error) {
 }
 
 bool JSONScanner::scanJSONStringConstantError(ValuePtr* string, platform::Error* error) {
+  prepareDocument();
   Value value;
   if (!scanStringInto(value, error)) return false;
   if (string) *string = share(value);
@@ -156,6 +124,7 @@ bool JSONScanner::scanJSONStringConstantError(ValuePtr* string, platform::Error*
 }
 
 bool JSONScanner::scanJSONNumberConstantError(ValuePtr* number, platform::Error* error) {
+  prepareDocument();
   Value value;
   if (!scanNumberInto(value, error)) return false;
   if (number) *number = share(value);
@@ -168,8 +137,8 @@ bool JSONScanner::scanValueInto(Value& out, platform::Error* error) {
   switch (*current_) {
     case '{': return scanDictionaryInto(out, error);
     case '[': return scanArrayInto(out, error);
-    case '"':
-    case '\'': return scanStringInto(out, error);
+    case '"': return scanQuotedStringInto(out, current_, error);
+    case '\'': return fail(current_, -11, error);
     case '-': case '0': case '1': case '2': case '3': case '4':
     case '5': case '6': case '7': case '8': case '9': return scanNumberInto(out, error);
     case 't': return scanLiteral("true", Value::makeBoolean(true), out);
@@ -190,9 +159,10 @@ bool JSONScanner::scanLiteral(std::string_view literal, Value value, Value& out)
 }
 
 bool JSONScanner::scanNumberInto(Value& out, platform::Error* error) {
-  const std::uint8_t* runEnd = doubleCharacters_ ? runEndInSet(*doubleCharacters_) : current_;
+  double value = 0;
+  const std::uint8_t* runEnd = numberRunEnd(value);
   if (runEnd == current_) return fail(current_, -14, error);
-  out = Value::makeNumber(readLeadingDouble(current_, runEnd));
+  out = Value::makeNumber(value);
   current_ = runEnd;
   return true;
 }
@@ -204,21 +174,24 @@ bool JSONScanner::scanDictionaryInto(Value& out, platform::Error* error) {
   if (depth_ >= kMaximumDepth) return false;
   ++current_;
   ++depth_;
-  const std::size_t base = memberStack_.size();
+  // Members go straight into this depth's lane; a failure leaves them
+  // uncommitted, which releases them.
+  Arena::Run<Member> members(*arena_, depth_);
+  DictionaryMembers keys;
   auto failWith = [&](int code) {
-    memberStack_.resize(base);
     --depth_;
     return fail(start, code, error);
   };
   while (currentCharacter() != '}') {
     skipWhitespace();
     if (currentCharacter() == '}') break;
-    Member member;
-    if (!scanStringInto(member.key, error)) return failWith(-2);
+    Member* member = members.push();
+    // The whitespace before the key is already behind the cursor.
+    if (!scanQuotedStringInto(member->key, current_, error)) return failWith(-2);
+    keys.noteKey(members.begin(), members.size() - 1);
     skipWhitespace();
     if (!scanCharacter(u':')) return failWith(-3);
-    if (!scanValueInto(member.value, error)) return failWith(-4);
-    memberStack_.push_back(member);
+    if (!scanValueInto(member->value, error)) return failWith(-4);
     skipWhitespace();
     if (scanCharacter(u',')) {
       skipWhitespace();
@@ -230,20 +203,15 @@ bool JSONScanner::scanDictionaryInto(Value& out, platform::Error* error) {
   }
   ++current_;  // the closing brace
   --depth_;
-  out = finishDictionary(base);
-  return true;
-}
-
-Value JSONScanner::finishDictionary(std::size_t base) {
-  Member* first = memberStack_.data() + base;
-  const auto [kept, sorted] = DictionaryMembers::deduplicate(first, memberStack_.size() - base);
-  Member* members = nullptr;
-  if (kept > 0) {
-    members = document().allocateArray<Member>(kept);
-    std::copy(first, first + kept, members);
+  std::size_t kept = members.size();
+  bool sorted = false;
+  if (keys.needsDeduplication(kept)) {
+    const auto deduplicated = DictionaryMembers::deduplicate(members.begin(), kept);
+    kept = deduplicated.count;
+    sorted = deduplicated.sortedByKey;
   }
-  memberStack_.resize(base);
-  return Value::makeDictionary(members, kept, sorted);
+  out = Value::makeDictionary(kept > 0 ? members.commit(kept) : nullptr, kept, sorted);
+  return true;
 }
 
 bool JSONScanner::scanArrayInto(Value& out, platform::Error* error) {
@@ -252,17 +220,13 @@ bool JSONScanner::scanArrayInto(Value& out, platform::Error* error) {
   if (depth_ >= kMaximumDepth) return false;
   ++current_;
   ++depth_;
-  const std::size_t base = valueStack_.size();
-  auto failWith = [&](int code) {
-    valueStack_.resize(base);
-    --depth_;
-    return fail(start, code, error);
-  };
+  Arena::Run<Value> elements(*arena_, depth_);
   skipWhitespace();
   while (currentCharacter() != ']') {
-    Value element;
-    if (!scanValueInto(element, error)) return failWith(-8);
-    valueStack_.push_back(element);
+    if (!scanValueInto(*elements.push(), error)) {
+      --depth_;
+      return fail(start, -8, error);
+    }
     skipWhitespace();
     if (scanCharacter(u',')) {
       skipWhitespace();
@@ -270,19 +234,14 @@ bool JSONScanner::scanArrayInto(Value& out, platform::Error* error) {
     }
     skipWhitespace();
     if (currentCharacter() == ']') break;
-    return failWith(-9);
+    --depth_;
+    return fail(start, -9, error);
   }
   skipWhitespace();
   ++current_;  // the closing bracket
   --depth_;
-  const std::size_t count = valueStack_.size() - base;
-  Value* elements = nullptr;
-  if (count > 0) {
-    elements = document().allocateArray<Value>(count);
-    std::copy(valueStack_.begin() + static_cast<std::ptrdiff_t>(base), valueStack_.end(), elements);
-  }
-  valueStack_.resize(base);
-  out = Value::makeArray(elements, count);
+  const std::size_t count = elements.size();
+  out = Value::makeArray(count > 0 ? elements.commit(count) : nullptr, count);
   return true;
 }
 
@@ -298,6 +257,9 @@ int hexValue(std::uint8_t b) {
   if (b >= 'A' && b <= 'F') return b - 'A' + 10;
   return -1;
 }
+
+// A character from one escape takes at most four bytes of UTF-8.
+constexpr std::size_t kLongestEscapedCharacter = 4;
 
 // Four hex digits at p (all before end) as one code unit, or -1.
 long fourHexDigits(const std::uint8_t* p, const std::uint8_t* end) {
@@ -326,10 +288,25 @@ bool JSONScanner::scanStringInto(Value& out, platform::Error* error) {
   const std::uint8_t* const location = current_;
   skipWhitespace();
   if (current_ >= end_ || *current_ != '"') return fail(location, -11, error);
+  return scanQuotedStringInto(out, location, error);
+}
+
+bool JSONScanner::scanQuotedStringInto(Value& out, const std::uint8_t* location, platform::Error* error) {
+  if (current_ >= end_ || *current_ != '"') return fail(location, -11, error);
   const std::uint8_t* const runStart = current_ + 1;
-  const std::uint8_t* p = runStart;
+  const std::uint8_t* const p = StringRun::findSpecial(runStart, end_);
+  if (p < end_ && *p == '"') {
+    // Plain ASCII without escapes, the usual key: the input bytes themselves.
+    out = Value::makeString(reinterpret_cast<const char*>(runStart), static_cast<std::size_t>(p - runStart));
+    current_ = p + 1;
+    return true;
+  }
+  return finishStringInto(out, runStart, p, location, error);
+}
+
+bool JSONScanner::finishStringInto(Value& out, const std::uint8_t* runStart, const std::uint8_t* p,
+                                   const std::uint8_t* location, platform::Error* error) {
   for (;;) {
-    p = StringRun::findSpecial(p, end_);
     if (p >= end_) return fail(location, -15, error);
     if (*p == '"') {
       // No escapes: the string is the input bytes themselves.
@@ -340,27 +317,39 @@ bool JSONScanner::scanStringInto(Value& out, platform::Error* error) {
     if (*p == '\\') return scanEscapedStringInto(out, runStart, p, location, error);
     p = Utf8::sequenceEnd(p, end_);
     if (p == nullptr) return fail(location, -16, error);
+    p = StringRun::findSpecial(p, end_);
   }
 }
 
 bool JSONScanner::scanEscapedStringInto(Value& out, const std::uint8_t* runStart, const std::uint8_t* backslash,
                                         const std::uint8_t* location, platform::Error* error) {
-  std::string& text = stringScratch_;
-  text.assign(runStart, backslash);
+  // The unescaped text is written straight into the arena; a failure leaves
+  // it uncommitted.
+  Arena::Run<char> text(*arena_, Arena::kLooseLane);
+  auto append = [&text](const std::uint8_t* from, const std::uint8_t* to) {
+    const auto size = static_cast<std::size_t>(to - from);
+    if (size == 0) return;  // a fresh lane has no memory to point at yet
+    text.reserve(size);
+    std::memcpy(text.end(), from, size);
+    text.advance(size);
+  };
+  append(runStart, backslash);
   const std::uint8_t* p = backslash;
   for (;;) {
     ++p;  // the backslash
     // Like scanCharacter: at the end the escape reads as 0 and is unknown.
     const std::uint8_t code = p < end_ ? *p++ : 0;
+    text.reserve(kLongestEscapedCharacter);
+    char* written = text.end();
     switch (code) {
-      case 'b': text.push_back('\b'); break;
-      case 'f': text.push_back('\f'); break;
-      case 'n': text.push_back('\n'); break;
-      case 'r': text.push_back('\r'); break;
-      case 't': text.push_back('\t'); break;
+      case 'b': *written++ = '\b'; break;
+      case 'f': *written++ = '\f'; break;
+      case 'n': *written++ = '\n'; break;
+      case 'r': *written++ = '\r'; break;
+      case 't': *written++ = '\t'; break;
       case '"':
       case '/':
-      case '\\': text.push_back(static_cast<char>(code)); break;
+      case '\\': *written++ = static_cast<char>(code); break;
       case 'u': {
         char32_t unit = 0;
         for (int i = 0; i < 4; ++i) {
@@ -377,11 +366,12 @@ bool JSONScanner::scanEscapedStringInto(Value& out, const std::uint8_t* runStart
             p += 6;
           }
         }
-        Utf8::appendCodePoint(text, unit);
+        written = Utf8::writeCodePoint(written, unit);
         break;
       }
       default: return fail(location, -13, error);
     }
+    text.advance(static_cast<std::size_t>(written - text.end()));
     const std::uint8_t* run = p;
     for (;;) {
       p = StringRun::findSpecial(p, end_);
@@ -390,12 +380,11 @@ bool JSONScanner::scanEscapedStringInto(Value& out, const std::uint8_t* runStart
       p = Utf8::sequenceEnd(p, end_);
       if (p == nullptr) return fail(location, -16, error);
     }
-    text.append(run, p);
+    append(run, p);
     if (*p == '"') break;
   }
-  char* chars = document().allocateArray<char>(text.size());
-  std::memcpy(chars, text.data(), text.size());
-  out = Value::makeString(chars, text.size());
+  const std::size_t size = text.size();
+  out = Value::makeString(text.commit(size), size);
   current_ = p + 1;
   return true;
 }

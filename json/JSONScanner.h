@@ -14,6 +14,8 @@
 // Ownership: values are built in a Document shared by all values scanned
 // from the same buffer; each result pointer keeps that document, and with it
 // the input buffer, alive. A scanner is for one thread and one parse.
+// Every value is written once, into its final place in the document's
+// arena (see Arena for how containers of unknown size manage that).
 //
 // Leniencies that callers rely on: trailing commas, control characters
 // inside strings, bytes after the value, a plus-signed exponent ending the
@@ -23,7 +25,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "json/ByteScanner.h"
 #include "json/Document.h"
@@ -31,6 +32,8 @@
 #include "platform/foundation/Error.h"
 
 namespace json {
+
+class JSONDeserializer;
 
 inline constexpr std::string_view kJSONScannerErrorDomain = "JSONScannerErrorDomain";
 
@@ -61,29 +64,41 @@ class JSONScanner : public ByteScanner {
   static platform::Error errorWithCode(int code);
 
  private:
+  // JSONDeserializer reads straight into a document it keeps (readRoot).
+  friend class JSONDeserializer;
+
+  // The root value at the cursor, built in `document`, which the caller
+  // keeps alive; nullptr on failure. dictionaryOnly: the dictionary scan
+  // rather than the value scan.
+  const Value* readRoot(Document& document, bool dictionaryOnly, platform::Error* error);
+
   bool scanValueInto(Value& out, platform::Error* error);
   bool scanDictionaryInto(Value& out, platform::Error* error);
   bool scanArrayInto(Value& out, platform::Error* error);
   bool scanStringInto(Value& out, platform::Error* error);
+  // The string scan for a cursor already past any whitespace; a failure
+  // puts the cursor back to location.
+  bool scanQuotedStringInto(Value& out, const std::uint8_t* location, platform::Error* error);
+  // The rest of a string constant from p, the first byte after runStart
+  // that is a quote, a backslash or not ASCII. Out of line: the short
+  // ASCII strings that make up most documents never get here.
+  [[gnu::noinline]] bool finishStringInto(Value& out, const std::uint8_t* runStart, const std::uint8_t* p,
+                                          const std::uint8_t* location, platform::Error* error);
   bool scanEscapedStringInto(Value& out, const std::uint8_t* runStart, const std::uint8_t* backslash,
                              const std::uint8_t* location, platform::Error* error);
   bool scanNumberInto(Value& out, platform::Error* error);
   bool scanLiteral(std::string_view literal, Value value, Value& out);
 
-  Value finishDictionary(std::size_t base);
-  Document& document();
+  // Makes the scanner's own document ready for the public scans.
+  void prepareDocument();
   ValuePtr share(const Value& value);
-  bool fail(const std::uint8_t* location, int code, platform::Error* error);
+  [[gnu::cold]] bool fail(const std::uint8_t* location, int code, platform::Error* error);
 
+  // The document of the public scans, made on the first one.
   std::shared_ptr<Document> document_;
+  // Where values go during a scan: document_'s arena or readRoot's.
+  Arena* arena_ = nullptr;
   std::size_t depth_ = 0;
-  // Scratch stacks shared by every nesting level: a finished container
-  // copies its top entries into the arena at their exact size and pops them.
-  // Their storage is borrowed from the thread on construction and handed
-  // back on destruction, so that short answers allocate none.
-  std::vector<Value> valueStack_;
-  std::vector<Member> memberStack_;
-  std::string stringScratch_;
 };
 
 }  // namespace json

@@ -53,6 +53,25 @@ class Utf8 {
 
   // Appends a code point (surrogates included, as WTF-8) in 1 to 4 bytes.
   static void appendCodePoint(std::string& out, char32_t codePoint);
+  // The same, written at out; returns the end of what was written.
+  static char* writeCodePoint(char* out, char32_t codePoint) {
+    if (codePoint < 0x80) {
+      *out++ = static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+      *out++ = static_cast<char>(0xC0 | (codePoint >> 6));
+      *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+      *out++ = static_cast<char>(0xE0 | (codePoint >> 12));
+      *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+      *out++ = static_cast<char>(0xF0 | (codePoint >> 18));
+      *out++ = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+      *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+    return out;
+  }
 
   // Reads one code point of WTF-8 text and advances p. Bytes that are not
   // well-formed WTF-8 read as U+FFFD, one byte at a time.

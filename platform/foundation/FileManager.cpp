@@ -1,14 +1,17 @@
 #include "platform/foundation/FileManager.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace platform {
@@ -16,6 +19,9 @@ namespace platform {
 namespace fs = std::filesystem;
 
 namespace {
+
+// mkostemp replaces the six X with letters and digits.
+constexpr const char* kTemporarySuffixTemplate = ".XXXXXX";
 
 bool writeAll(int descriptor, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -95,12 +101,17 @@ bool FileManager::setModificationDateOfItemAtPath(const std::string& path, const
 }
 
 std::optional<std::string> FileManager::contentsAtPath(const std::string& path) {
+  return contentsAtPath(path, std::numeric_limits<std::size_t>::max());
+}
+
+std::optional<std::string> FileManager::contentsAtPath(const std::string& path, std::size_t maximumLength) {
   const int descriptor = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) {
     return std::nullopt;
   }
   struct stat info{};
-  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+      static_cast<std::uintmax_t>(info.st_size) > maximumLength) {
     ::close(descriptor);
     return std::nullopt;
   }
@@ -118,6 +129,11 @@ std::optional<std::string> FileManager::contentsAtPath(const std::string& path) 
     if (count == 0) {
       break;
     }
+    // The file may grow while it is read.
+    if (static_cast<std::size_t>(count) > maximumLength - contents.size()) {
+      ::close(descriptor);
+      return std::nullopt;
+    }
     contents.append(buffer, static_cast<std::size_t>(count));
   }
   ::close(descriptor);
@@ -129,19 +145,31 @@ bool FileManager::writeContentsAtomically(const std::string& path, std::string_v
   if (path.empty() || path.back() == '/') {
     return false;
   }
-  std::string temporary = path + ".XXXXXX";
+  std::string temporary = path + kTemporarySuffixTemplate;
   const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (descriptor < 0) {
     return false;
   }
+  // A shared lock says the file is being written, not left behind. A second
+  // descriptor keeps it held from the close, whose result counts, until the
+  // rename.
+  (void)::flock(descriptor, LOCK_SH | LOCK_NB);
   // mkostemp makes the file 0600; give it the permissions a plain create
   // would have given.
   const mode_t mask = ::umask(0);
   ::umask(mask);
   bool ok = ::fchmod(descriptor, 0666 & ~mask) == 0;
   ok = ok && writeAll(descriptor, bytes) && stampWithAppTime(descriptor) && (!durable || ::fsync(descriptor) == 0);
+  const int holder = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+  if (holder >= 0) {
+    (void)::flock(holder, LOCK_SH | LOCK_NB);
+  }
   ok = (::close(descriptor) == 0) && ok;
-  if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) {
+  ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+  if (holder >= 0) {
+    ::close(holder);
+  }
+  if (ok) {
     if (!durable) return true;
     // Make the rename itself durable.
     const fs::path folder = fs::path(path).parent_path();
@@ -154,6 +182,16 @@ bool FileManager::writeContentsAtomically(const std::string& path, std::string_v
   }
   ::unlink(temporary.c_str());
   return false;
+}
+
+bool FileManager::isTemporaryFileName(std::string_view name) {
+  constexpr std::size_t suffix = std::string_view(kTemporarySuffixTemplate).size();
+  if (name.size() <= suffix || name[name.size() - suffix] != '.') {
+    return false;
+  }
+  return std::all_of(name.end() - static_cast<std::ptrdiff_t>(suffix) + 1, name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  });
 }
 
 bool FileManager::removeItemAtPath(const std::string& path) {

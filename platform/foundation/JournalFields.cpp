@@ -50,6 +50,10 @@ JournalFields& JournalFields::put(std::string key, Value value) {
 JournalFields& JournalFields::set(std::string key, std::string value) {
   return put(std::move(key), std::move(value));
 }
+JournalFields& JournalFields::set(std::string key, const std::optional<std::string>& value) {
+  if (!value) return put(std::move(key), std::monostate{});
+  return put(std::move(key), *value);
+}
 JournalFields& JournalFields::set(std::string key, bool value) { return put(std::move(key), value); }
 JournalFields& JournalFields::set(std::string key, double value) { return put(std::move(key), value); }
 JournalFields& JournalFields::setInteger(std::string key, std::int64_t value) {
@@ -136,6 +140,8 @@ void JournalFields::appendValue(std::string& out, const Value& value) {
     out.push_back(']');
   } else if (const auto* nested = std::get_if<std::shared_ptr<JournalFields>>(&value)) {
     out.append((*nested)->toJson());
+  } else {
+    out.append("null");
   }
 }
 

@@ -9,12 +9,14 @@
 // Text is written as valid JSON whatever it holds: quotes, backslashes and
 // control characters are escaped, non-ASCII stays UTF-8, and byte sequences
 // that are not UTF-8 become U+FFFD so one bad string cannot break a line.
-// Numbers that JSON cannot express (NaN, infinities) are written as null.
+// Numbers that JSON cannot express (NaN, infinities) are written as null,
+// and so is optional text that is absent (a message an alert does not have).
 
 #include <concepts>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,6 +30,8 @@ class JournalFields {
   JournalFields& set(std::string key, std::string value);
   JournalFields& set(std::string key, const char* value) { return set(std::move(key), std::string(value)); }
   JournalFields& set(std::string key, std::string_view value) { return set(std::move(key), std::string(value)); }
+  // null when there is no text.
+  JournalFields& set(std::string key, const std::optional<std::string>& value);
   JournalFields& set(std::string key, bool value);
   JournalFields& set(std::string key, double value);
   template <std::integral T>
@@ -55,7 +59,7 @@ class JournalFields {
 
  private:
   using Value = std::variant<std::string, bool, double, std::int64_t, std::vector<std::string>,
-                             std::shared_ptr<JournalFields>>;
+                             std::shared_ptr<JournalFields>, std::monostate>;
 
   JournalFields& setInteger(std::string key, std::int64_t value);
   JournalFields& put(std::string key, Value value);

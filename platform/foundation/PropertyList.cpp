@@ -25,8 +25,20 @@ struct PlistDeleter {
 };
 using PlistHolder = std::unique_ptr<void, PlistDeleter>;
 
-std::optional<PropertyListValue> fromPlist(plist_t node, int depth) {
-  if (node == nullptr || depth > PropertyList::kMaxDepth) {
+// How many more values a read may still produce.
+struct ObjectBudget {
+  std::size_t remaining;
+  bool take() {
+    if (remaining == 0) {
+      return false;
+    }
+    --remaining;
+    return true;
+  }
+};
+
+std::optional<PropertyListValue> fromPlist(plist_t node, int depth, ObjectBudget& budget) {
+  if (node == nullptr || depth > PropertyList::kMaxDepth || !budget.take()) {
     return std::nullopt;
   }
   switch (plist_get_node_type(node)) {
@@ -75,14 +87,25 @@ std::optional<PropertyListValue> fromPlist(plist_t node, int depth) {
     }
     case PLIST_ARRAY: {
       PropertyListValue::Array array;
-      const std::uint32_t size = plist_array_get_size(node);
-      array.reserve(size);
-      for (std::uint32_t i = 0; i < size; ++i) {
-        auto element = fromPlist(plist_array_get_item(node, i), depth + 1);
-        if (!element) {
-          return std::nullopt;
+      array.reserve(plist_array_get_size(node));
+      plist_array_iter iterator = nullptr;
+      plist_array_new_iter(node, &iterator);
+      bool ok = iterator != nullptr;
+      while (ok) {
+        plist_t item = nullptr;
+        plist_array_next_item(node, iterator, &item);
+        if (item == nullptr) {
+          break;
         }
-        array.push_back(std::move(*element));
+        auto element = fromPlist(item, depth + 1, budget);
+        ok = element.has_value();
+        if (ok) {
+          array.push_back(std::move(*element));
+        }
+      }
+      std::free(iterator);
+      if (!ok) {
+        return std::nullopt;
       }
       return PropertyListValue(std::move(array));
     }
@@ -90,8 +113,8 @@ std::optional<PropertyListValue> fromPlist(plist_t node, int depth) {
       PropertyListValue::Dictionary dictionary;
       plist_dict_iter iterator = nullptr;
       plist_dict_new_iter(node, &iterator);
-      bool ok = true;
-      for (;;) {
+      bool ok = iterator != nullptr;
+      while (ok) {
         char* key = nullptr;
         plist_t value = nullptr;
         plist_dict_next_item(node, iterator, &key, &value);
@@ -100,7 +123,8 @@ std::optional<PropertyListValue> fromPlist(plist_t node, int depth) {
         }
         std::string keyText(key);
         std::free(key);
-        auto element = fromPlist(value, depth + 1);
+        // The key is an object of its own in the binary form; it counts.
+        auto element = budget.take() ? fromPlist(value, depth + 1, budget) : std::nullopt;
         if (!element || !UnicodeText::isValidUTF8(keyText)) {
           ok = false;
           break;
@@ -235,21 +259,65 @@ bool xmlNestingWithinLimit(std::string_view text) {
   return true;
 }
 
+std::optional<std::string> xmlOf(plist_t root) {
+  char* xml = nullptr;
+  std::uint32_t length = 0;
+  {
+    const CNumericLocale cNumbers;  // libplist writes <real> with the C library
+    plist_to_xml(root, &xml, &length);
+  }
+  if (xml == nullptr) {
+    return std::nullopt;
+  }
+  std::string out(xml, length);
+  plist_to_xml_free(xml);
+  return out;
+}
+
+// Counts the values of a parsed tree the way fromPlist does (a dictionary's
+// keys included); false once the budget is spent. The tree is at most
+// kMaxDepth deep, so the recursion is bounded.
+bool withinBudget(const PropertyListValue& value, ObjectBudget& budget) {
+  if (!budget.take()) {
+    return false;
+  }
+  if (const auto* array = value.asArray()) {
+    for (const auto& element : *array) {
+      if (!withinBudget(element, budget)) {
+        return false;
+      }
+    }
+  } else if (const auto* dictionary = value.asDictionary()) {
+    for (const auto& [key, element] : *dictionary) {
+      if (!budget.take() || !withinBudget(element, budget)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<PropertyListValue> PropertyList::propertyListFromData(std::string_view bytes,
                                                                     Format* format) {
-  if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
+  return propertyListFromData(bytes, format, PropertyListLimits{});
+}
+
+std::optional<PropertyListValue> PropertyList::propertyListFromData(std::string_view bytes, Format* format,
+                                                                    const PropertyListLimits& limits) {
+  if (bytes.size() > std::numeric_limits<std::uint32_t>::max() || bytes.size() > limits.maxBytes) {
     return std::nullopt;
   }
+  ObjectBudget budget{limits.maxObjects};
   if (bytes.starts_with("bplist")) {
-    if (!BinaryPlistChecker::isWithinLimits(bytes, kMaxDepth, kMaxObjects)) {
+    if (!BinaryPlistChecker::isWithinLimits(bytes, kMaxDepth, limits.maxObjects)) {
       return std::nullopt;
     }
     plist_t root = nullptr;
     plist_from_bin(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root);
     PlistHolder holder(root);
-    auto value = fromPlist(root, 0);
+    auto value = fromPlist(root, 0, budget);
     if (value && format != nullptr) {
       *format = Format::Binary;
     }
@@ -269,13 +337,16 @@ std::optional<PropertyListValue> PropertyList::propertyListFromData(std::string_
       plist_from_xml(text->data(), static_cast<std::uint32_t>(text->size()), &root);
     }
     PlistHolder holder(root);
-    auto value = fromPlist(root, 0);
+    auto value = fromPlist(root, 0, budget);
     if (value && format != nullptr) {
       *format = Format::XML;
     }
     return value;
   }
   auto value = StringsFileParser::parse(*text);
+  if (value && !withinBudget(*value, budget)) {
+    return std::nullopt;
+  }
   if (value && format != nullptr) {
     *format = Format::OldStyle;
   }
@@ -287,18 +358,22 @@ std::optional<std::string> PropertyList::xmlDataFromPropertyList(const PropertyL
   if (!root) {
     return std::nullopt;
   }
-  char* xml = nullptr;
-  std::uint32_t length = 0;
-  {
-    const CNumericLocale cNumbers;
-    plist_to_xml(root.get(), &xml, &length);
+  return xmlOf(root.get());
+}
+
+std::optional<std::string> PropertyList::xmlDataFromDictionarySkippingUnwritable(
+    const PropertyListValue::Dictionary& dictionary, std::vector<std::string>& skippedKeys) {
+  PlistHolder root(plist_new_dict());
+  for (const auto& [key, element] : dictionary) {
+    const bool writableKey = key.find('\0') == std::string::npos && UnicodeText::isValidUTF8(key);
+    plist_t child = writableKey ? toPlist(element, 1) : nullptr;
+    if (child == nullptr) {
+      skippedKeys.push_back(key);
+      continue;
+    }
+    plist_dict_set_item(root.get(), key.c_str(), child);
   }
-  if (xml == nullptr) {
-    return std::nullopt;
-  }
-  std::string out(xml, length);
-  plist_to_xml_free(xml);
-  return out;
+  return xmlOf(root.get());
 }
 
 }  // namespace platform

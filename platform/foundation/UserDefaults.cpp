@@ -9,6 +9,8 @@
 #include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/LanguageCode.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 
 namespace platform {
@@ -17,21 +19,25 @@ namespace {
 
 // "es_ES.UTF-8@euro" -> "es_ES"; nullopt for C, POSIX and anything that is
 // not letters with at most one underscore (the locale ends up in the user
-// agent header, so nothing odd may pass).
-std::optional<std::string> cleanLocaleName(std::string_view name) {
-  name = name.substr(0, name.find_first_of(".@"));
+// agent header, so nothing odd may pass). A value that is neither a locale
+// nor C or POSIX is logged as ignored.
+std::optional<std::string> cleanLocaleName(std::string_view value, const char* source) {
+  const std::string_view name = value.substr(0, value.find_first_of(".@"));
   if (name.empty() || name == "C" || name == "POSIX") {
     return std::nullopt;
   }
   int underscores = 0;
+  bool letters = true;
   for (const char c : name) {
     if (c == '_') {
       ++underscores;
-    } else if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) {
-      return std::nullopt;
+    } else {
+      letters = letters && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
     }
   }
-  if (underscores > 1 || name.front() == '_' || name.back() == '_') {
+  if (!letters || underscores > 1 || name.front() == '_' || name.back() == '_' ||
+      !LanguageCode::isValid(name)) {
+    LanguageCode::logIgnored(value, source);
     return std::nullopt;
   }
   return std::string(name);
@@ -69,17 +75,34 @@ UserDefaults::UserDefaults(std::string filePath) : filePath_(std::move(filePath)
   registered_.insert_or_assign("AppleLanguages", PropertyListValue::stringArray(locale.languages));
   registered_.insert_or_assign("AppleLocale", PropertyListValue(locale.locale));
 
-  const auto contents = FileManager::contentsAtPath(filePath_);
-  if (!contents) {
+  if (!FileManager::fileExistsAtPath(filePath_)) {
     return;
   }
-  const auto value = PropertyList::propertyListFromData(*contents);
+  const auto contents = FileManager::contentsAtPath(filePath_);
+  const auto value = contents ? PropertyList::propertyListFromData(*contents) : std::nullopt;
   if (value && value->asDictionary() != nullptr) {
     stored_ = *value->asDictionary();
     return;
   }
+  // Also a file that is there but cannot be read: the next write would
+  // replace it.
+  setAsideUnreadableFile();
+}
+
+void UserDefaults::setAsideUnreadableFile() {
+  std::string aside = filePath_ + ".unreadable";
+  for (int n = 2; FileManager::fileExistsAtPath(aside); ++n) {
+    aside = filePath_ + ".unreadable-" + std::to_string(n);
+  }
   std::error_code error;
-  std::filesystem::rename(filePath_, filePath_ + ".unreadable", error);
+  std::filesystem::rename(filePath_, aside, error);
+  if (error) {
+    log("The preferences file " + filePath_ + " cannot be read and cannot be set aside (" + error.message() +
+        "); the preferences start empty");
+  } else {
+    log("The preferences file " + filePath_ + " cannot be read; it was set aside as " + aside +
+        " and the preferences start empty");
+  }
 }
 
 const PropertyListValue* UserDefaults::lookUp(const std::string& key) const {
@@ -158,11 +181,12 @@ std::optional<std::vector<std::string>> UserDefaults::stringArrayForKey(
 }
 
 void UserDefaults::setObjectForKey(const PropertyListValue& value, const std::string& key) {
+  std::vector<Change> saved;
   {
     std::lock_guard lock(mutex_);
-    storeLocked(key, value);
+    saved = storeLocked(key, value);
   }
-  notify(key, value);
+  notify(saved);
 }
 
 void UserDefaults::setBoolForKey(bool value, const std::string& key) {
@@ -178,19 +202,29 @@ void UserDefaults::setDoubleForKey(double value, const std::string& key) {
 }
 
 void UserDefaults::removeObjectForKey(const std::string& key) {
+  std::vector<Change> saved;
   {
     std::lock_guard lock(mutex_);
     if (stored_.find(key) == stored_.end()) {
       return;
     }
-    storeLocked(key, std::nullopt);
+    saved = storeLocked(key, std::nullopt);
   }
-  notify(key, std::nullopt);
+  notify(saved);
 }
 
 bool UserDefaults::synchronize() {
-  std::lock_guard lock(mutex_);
-  return !dirty_ || writeLocked();
+  std::vector<Change> saved;
+  bool complete = true;
+  {
+    std::lock_guard lock(mutex_);
+    if (dirty_) {
+      saved = writeLocked();
+      complete = !dirty_;
+    }
+  }
+  notify(saved);
+  return complete;
 }
 
 void UserDefaults::registerDefaults(const PropertyListValue::Dictionary& defaults) {
@@ -214,28 +248,53 @@ void UserDefaults::setWriteObserver(WriteObserver observer) {
   writeObserver_ = std::move(observer);
 }
 
-void UserDefaults::storeLocked(const std::string& key, std::optional<PropertyListValue> value) {
+std::vector<UserDefaults::Change> UserDefaults::storeLocked(const std::string& key,
+                                                            std::optional<PropertyListValue> value) {
   if (value) {
     stored_.insert_or_assign(key, std::move(*value));
   } else {
     stored_.erase(key);
   }
+  unsaved_.insert(key);
   dirty_ = true;
-  writeLocked();
+  return writeLocked();
 }
 
-bool UserDefaults::writeLocked() {
-  const auto xml = PropertyList::xmlDataFromPropertyList(PropertyListValue(stored_));
+std::vector<UserDefaults::Change> UserDefaults::writeLocked() {
+  std::vector<std::string> skipped;
+  const auto xml = PropertyList::xmlDataFromDictionarySkippingUnwritable(stored_, skipped);
   const auto folder = std::filesystem::path(filePath_).parent_path().string();
   if (!xml || (!folder.empty() && !FileManager::createDirectoryAtPath(folder)) ||
       !FileManager::writeContentsAtomically(filePath_, *xml)) {
-    return false;
+    return {};
   }
-  dirty_ = false;
-  return true;
+  const std::set<std::string> unwritable(skipped.begin(), skipped.end());
+  for (const auto& key : unwritable) {
+    if (reportedUnwritable_.insert(key).second) {
+      log("Cannot store the preference \"" + key + "\" in " + filePath_ +
+          ": its value cannot be written there; it is kept until the app ends");
+    }
+  }
+  std::erase_if(reportedUnwritable_, [&](const std::string& key) { return unwritable.count(key) == 0; });
+
+  std::vector<Change> saved;
+  for (auto key = unsaved_.begin(); key != unsaved_.end();) {
+    if (unwritable.count(*key) != 0) {
+      ++key;
+      continue;
+    }
+    const auto found = stored_.find(*key);
+    saved.push_back({*key, found != stored_.end() ? std::optional(found->second) : std::nullopt});
+    key = unsaved_.erase(key);
+  }
+  dirty_ = !unwritable.empty();
+  return saved;
 }
 
-void UserDefaults::notify(const std::string& key, const std::optional<PropertyListValue>& value) {
+void UserDefaults::notify(const std::vector<Change>& changes) {
+  if (changes.empty()) {
+    return;
+  }
   WriteObserver observer;
   {
     std::lock_guard lock(mutex_);
@@ -243,7 +302,9 @@ void UserDefaults::notify(const std::string& key, const std::optional<PropertyLi
   }
   // Called without the lock, so the observer may read the defaults.
   if (observer) {
-    observer(key, value);
+    for (const auto& change : changes) {
+      observer(change.key, change.value);
+    }
   }
 }
 
@@ -252,10 +313,10 @@ UserDefaults::LocaleDefaults UserDefaults::localeDefaultsFromEnvironment(const c
                                                                          const char* lang) {
   LocaleDefaults result;
   std::optional<std::string> locale;
-  for (const char* candidate : {lcAll, lang}) {
+  for (const auto& [candidate, source] : {std::pair{lcAll, "LC_ALL"}, std::pair{lang, "LANG"}}) {
     if (candidate != nullptr && candidate[0] != '\0') {
       // The first one set decides, even when it is C.
-      locale = cleanLocaleName(candidate);
+      locale = cleanLocaleName(candidate, source);
       break;
     }
   }
@@ -265,7 +326,7 @@ UserDefaults::LocaleDefaults UserDefaults::localeDefaultsFromEnvironment(const c
     std::string_view list(language);
     while (!list.empty()) {
       const std::size_t colon = list.find(':');
-      if (const auto entry = cleanLocaleName(list.substr(0, colon))) {
+      if (const auto entry = cleanLocaleName(list.substr(0, colon), "LANGUAGE")) {
         const std::string code = languageOf(*entry);
         bool seen = false;
         for (const auto& existing : result.languages) {

@@ -11,14 +11,19 @@
 //
 // Every change is written to disk at once, atomically, so nothing is lost
 // when the process is ended without notice (the app has no orderly stop).
-// A write that fails is retried by the next change or by `synchronize`.
-// The write observer is told about every change to the stored values;
-// the app journals them.
+// A write stores every value the file can hold; a value it cannot hold (a
+// NaN, a string with a NUL, a date beyond what the file expresses) stays in
+// memory only and is named once in the log, and never keeps the others from
+// being saved. A write that fails is retried by the next change or by
+// `synchronize`. The write observer is told about a change once the file
+// holds it (so a change that could not be saved is never reported as
+// saved); the app journals these.
 
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,7 +33,8 @@ namespace platform {
 
 class UserDefaults {
  public:
-  // Called after a stored value changed; the value is nullopt for a removal.
+  // Called once the file holds a changed value; the value is nullopt for a
+  // removal.
   using WriteObserver =
       std::function<void(const std::string& key, const std::optional<PropertyListValue>& value)>;
 
@@ -43,7 +49,9 @@ class UserDefaults {
 
   // Preferences kept in the given file; its folder is created on the first
   // write. A file that cannot be read as a dictionary is moved aside to
-  // "<file>.unreadable" (so it is not lost) and the preferences start empty.
+  // "<file>.unreadable" (or "<file>.unreadable-2" and so on, never over an
+  // earlier one), the log names where it went so the user can recover it,
+  // and the preferences start empty.
   explicit UserDefaults(std::string filePath);
 
   std::optional<PropertyListValue> objectForKey(const std::string& key) const;
@@ -64,8 +72,8 @@ class UserDefaults {
   void setIntegerForKey(std::int64_t value, const std::string& key);
   void setDoubleForKey(double value, const std::string& key);
   void removeObjectForKey(const std::string& key);
-  // Writes the stored values if an earlier write failed; true when the file
-  // holds them all.
+  // Writes the stored values if an earlier write failed or left some out;
+  // true when the file holds them all.
   bool synchronize();
 
   void registerDefaults(const PropertyListValue::Dictionary& defaults);
@@ -85,10 +93,18 @@ class UserDefaults {
                                                       const char* lang);
 
  private:
+  struct Change {
+    std::string key;
+    std::optional<PropertyListValue> value;
+  };
+
   const PropertyListValue* lookUp(const std::string& key) const;
-  void storeLocked(const std::string& key, std::optional<PropertyListValue> value);
-  bool writeLocked();
-  void notify(const std::string& key, const std::optional<PropertyListValue>& value);
+  void setAsideUnreadableFile();
+  std::vector<Change> storeLocked(const std::string& key, std::optional<PropertyListValue> value);
+  // Writes every value the file can hold. Returns the changes the file now
+  // holds that the observer has not been told of.
+  std::vector<Change> writeLocked();
+  void notify(const std::vector<Change>& changes);
 
   mutable std::mutex mutex_;
   std::string filePath_;
@@ -96,6 +112,10 @@ class UserDefaults {
   PropertyListValue::Dictionary registered_;
   PropertyListValue::Dictionary overrides_;
   bool dirty_ = false;
+  // Keys changed since the file last held them.
+  std::set<std::string> unsaved_;
+  // Keys whose value the file cannot hold, already named in the log.
+  std::set<std::string> reportedUnwritable_;
   WriteObserver writeObserver_;
 };
 

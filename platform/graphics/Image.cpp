@@ -2,6 +2,7 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -29,6 +30,16 @@ std::uint32_t multiply(std::uint32_t c, std::uint32_t a) {
   return ((t >> 8) + t) >> 8;
 }
 
+// The inverse, rounded to the nearest value: multiplying the result again
+// gives back exactly the premultiplied value.
+std::uint8_t unmultiply(std::uint32_t c, std::uint32_t a) {
+  if (a == 0) return 0;
+  return static_cast<std::uint8_t>(std::min<std::uint32_t>(255, (c * 255 + a / 2) / a));
+}
+
+// Only ImageHeader's own bound.
+constexpr Image::Limit kAnySize{ImageHeader::kMaxDimension, ImageHeader::kMaxDimension};
+
 struct SizeCheck {
   const ImageHeader* header;
   bool refused = false;
@@ -53,25 +64,26 @@ struct GObjectUnref {
 
 }  // namespace
 
-Image::Image(Passkey, int width, int height, std::vector<std::uint8_t> rgba)
-    : width_(width), height_(height), rgba_(std::move(rgba)) {
-  argb32_.resize(static_cast<std::size_t>(width_) * height_);
-  for (std::size_t i = 0; i < argb32_.size(); ++i) {
-    const std::uint8_t* p = &rgba_[i * 4];
-    const std::uint32_t a = p[3];
-    argb32_[i] = (a << 24) | (multiply(p[0], a) << 16) | (multiply(p[1], a) << 8) | multiply(p[2], a);
-  }
-}
+Image::Image(Passkey, int width, int height, std::vector<std::uint32_t> argb32)
+    : width_(width), height_(height), argb32_(std::move(argb32)) {}
 
 std::shared_ptr<Image> Image::imageWithData(std::span<const std::uint8_t> bytes) {
-  return decode(bytes);
+  return decode(bytes, kAnySize);
+}
+
+std::shared_ptr<Image> Image::imageWithData(std::span<const std::uint8_t> bytes, Limit limit) {
+  return decode(bytes, limit);
 }
 
 std::shared_ptr<Image> Image::imageWithData(std::string_view bytes) {
-  return decode({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+  return decode({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, kAnySize);
 }
 
 std::shared_ptr<Image> Image::imageWithContentsOfFile(const std::string& path) {
+  return imageWithContentsOfFile(path, kAnySize);
+}
+
+std::shared_ptr<Image> Image::imageWithContentsOfFile(const std::string& path, Limit limit) {
   std::error_code ec;
   // Only regular files: a device or FIFO could be read forever.
   if (!std::filesystem::is_regular_file(path, ec)) {
@@ -91,11 +103,11 @@ std::shared_ptr<Image> Image::imageWithContentsOfFile(const std::string& path) {
   if (in.gcount() != static_cast<std::streamsize>(bytes.size())) {
     return nullptr;
   }
-  return decode(bytes);
+  return decode(bytes, limit);
 }
 
-std::shared_ptr<Image> Image::decode(std::span<const std::uint8_t> bytes) {
-  const std::optional<ImageHeader> header = ImageHeader::read(bytes);
+std::shared_ptr<Image> Image::decode(std::span<const std::uint8_t> bytes, Limit limit) {
+  const std::optional<ImageHeader> header = ImageHeader::read(bytes, limit.width, limit.height);
   if (!header) {
     return nullptr;
   }
@@ -130,18 +142,30 @@ std::shared_ptr<Image> Image::decode(std::span<const std::uint8_t> bytes) {
   }
   const int rowstride = gdk_pixbuf_get_rowstride(pixbuf);
   const guint8* pixels = gdk_pixbuf_read_pixels(pixbuf);
-  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width) * height * 4);
+  std::vector<std::uint32_t> argb32(static_cast<std::size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
     const guint8* in = pixels + static_cast<std::ptrdiff_t>(y) * rowstride;
-    std::uint8_t* out = &rgba[static_cast<std::size_t>(y) * width * 4];
-    for (int x = 0; x < width; ++x, in += channels, out += 4) {
-      out[0] = in[0];
-      out[1] = in[1];
-      out[2] = in[2];
-      out[3] = alpha ? in[3] : 0xFF;
+    std::uint32_t* out = &argb32[static_cast<std::size_t>(y) * width];
+    for (int x = 0; x < width; ++x, in += channels, ++out) {
+      const std::uint32_t a = alpha ? in[3] : 0xFF;
+      *out = (a << 24) | (multiply(in[0], a) << 16) | (multiply(in[1], a) << 8) | multiply(in[2], a);
     }
   }
-  return std::make_shared<Image>(Passkey{}, width, height, std::move(rgba));
+  return std::make_shared<Image>(Passkey{}, width, height, std::move(argb32));
+}
+
+std::vector<std::uint8_t> Image::rgbaPixels() const {
+  std::vector<std::uint8_t> rgba(argb32_.size() * 4);
+  for (std::size_t i = 0; i < argb32_.size(); ++i) {
+    const std::uint32_t word = argb32_[i];
+    const std::uint32_t a = word >> 24;
+    std::uint8_t* out = &rgba[i * 4];
+    out[0] = unmultiply((word >> 16) & 0xFF, a);
+    out[1] = unmultiply((word >> 8) & 0xFF, a);
+    out[2] = unmultiply(word & 0xFF, a);
+    out[3] = static_cast<std::uint8_t>(a);
+  }
+  return rgba;
 }
 
 Size Image::size() const {
@@ -157,9 +181,11 @@ std::uint32_t Image::argb32PixelAt(int x, int y) const {
 }
 
 std::vector<std::uint8_t> Image::pngData() const {
-  // The pixbuf borrows our bytes; it is released before this function returns.
+  // The straight pixels live only while they are encoded. The pixbuf borrows
+  // them; it is released before this function returns.
+  const std::vector<std::uint8_t> rgba = rgbaPixels();
   std::unique_ptr<GdkPixbuf, GObjectUnref> pixbuf(gdk_pixbuf_new_from_data(
-      rgba_.data(), GDK_COLORSPACE_RGB, TRUE, 8, width_, height_, width_ * 4, nullptr, nullptr));
+      rgba.data(), GDK_COLORSPACE_RGB, TRUE, 8, width_, height_, width_ * 4, nullptr, nullptr));
   if (!pixbuf) {
     return {};
   }

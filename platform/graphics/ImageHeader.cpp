@@ -29,14 +29,20 @@ bool typeIs(Bytes b, std::size_t at, const char* type) {
   return std::memcmp(b.data() + at, type, 4) == 0;
 }
 
-bool dimensionsAllowed(std::uint32_t width, std::uint32_t height) {
-  return width > 0 && height > 0 && width <= ImageHeader::kMaxDimension &&
-         height <= ImageHeader::kMaxDimension;
-}
+// How large a picture the caller accepts.
+struct Bounds {
+  std::uint32_t maxWidth;
+  std::uint32_t maxHeight;
+  std::uint64_t maxTotalPixels;
+
+  bool allow(std::uint32_t width, std::uint32_t height) const {
+    return width > 0 && height > 0 && width <= maxWidth && height <= maxHeight;
+  }
+};
 
 // PNG: the signature, IHDR first, then a chain of chunks whose last one is an
 // empty IEND ending exactly at the end of the buffer.
-std::optional<ImageHeader> readPng(Bytes b) {
+std::optional<ImageHeader> readPng(Bytes b, const Bounds& bounds) {
   std::size_t at = kPngSignature.size();
   std::optional<ImageHeader> header;
   while (b.size() - at >= 12) {
@@ -49,7 +55,7 @@ std::optional<ImageHeader> readPng(Bytes b) {
         return std::nullopt;
       }
       header = ImageHeader{ImageFormat::png, bigEndian32(b, at + 8), bigEndian32(b, at + 12)};
-      if (!dimensionsAllowed(header->width, header->height)) {
+      if (!bounds.allow(header->width, header->height)) {
         return std::nullopt;
       }
     } else if (typeIs(b, at + 4, "IEND")) {
@@ -71,7 +77,7 @@ bool isStartOfFrame(std::uint8_t marker) {
 // JPEG: SOI, segments up to the first frame header (which carries the size),
 // and an EOI marker at the end. Encoders and transports sometimes pad with
 // zero bytes after EOI, so trailing zeros are tolerated.
-std::optional<ImageHeader> readJpeg(Bytes b) {
+std::optional<ImageHeader> readJpeg(Bytes b, const Bounds& bounds) {
   std::size_t end = b.size();
   while (end > 0 && b[end - 1] == 0x00) {
     --end;
@@ -109,7 +115,7 @@ std::optional<ImageHeader> readJpeg(Bytes b) {
         return std::nullopt;
       }
       ImageHeader header{ImageFormat::jpeg, bigEndian16(b, at + 5), bigEndian16(b, at + 3)};
-      if (!dimensionsAllowed(header.width, header.height)) {
+      if (!bounds.allow(header.width, header.height)) {
         return std::nullopt;
       }
       return header;
@@ -140,12 +146,12 @@ std::size_t colorTableSize(std::uint8_t packed) {
 
 // GIF: header, logical screen, optional global colour table, then extensions
 // and images up to the trailer, which must be the last byte.
-std::optional<ImageHeader> readGif(Bytes b) {
+std::optional<ImageHeader> readGif(Bytes b, const Bounds& bounds) {
   if (b.size() < 13) {
     return std::nullopt;
   }
   ImageHeader header{ImageFormat::gif, littleEndian16(b, 6), littleEndian16(b, 8)};
-  if (!dimensionsAllowed(header.width, header.height)) {
+  if (!bounds.allow(header.width, header.height)) {
     return std::nullopt;
   }
   std::size_t at = 13 + colorTableSize(b[10]);
@@ -171,11 +177,11 @@ std::optional<ImageHeader> readGif(Bytes b) {
       }
       const std::uint32_t width = littleEndian16(b, at + 4);
       const std::uint32_t height = littleEndian16(b, at + 6);
-      if (!dimensionsAllowed(width, height)) {
+      if (!bounds.allow(width, height)) {
         return std::nullopt;
       }
       framePixels += std::uint64_t{width} * height;
-      if (framePixels > ImageHeader::kMaxTotalPixels) {
+      if (framePixels > bounds.maxTotalPixels) {
         return std::nullopt;
       }
       ++frames;
@@ -212,17 +218,26 @@ std::optional<ImageFormat> ImageHeader::sniff(std::span<const std::uint8_t> byte
 }
 
 std::optional<ImageHeader> ImageHeader::read(std::span<const std::uint8_t> bytes) {
+  return read(bytes, kMaxDimension, kMaxDimension);
+}
+
+std::optional<ImageHeader> ImageHeader::read(std::span<const std::uint8_t> bytes, std::uint32_t maxWidth,
+                                             std::uint32_t maxHeight) {
   const std::optional<ImageFormat> format = sniff(bytes);
   if (!format) {
     return std::nullopt;
   }
+  maxWidth = std::min(maxWidth, kMaxDimension);
+  maxHeight = std::min(maxHeight, kMaxDimension);
+  const Bounds bounds{maxWidth, maxHeight,
+                      std::min(kMaxTotalPixels, kMaxFullFrames * maxWidth * std::uint64_t{maxHeight})};
   switch (*format) {
     case ImageFormat::png:
-      return readPng(bytes);
+      return readPng(bytes, bounds);
     case ImageFormat::jpeg:
-      return readJpeg(bytes);
+      return readJpeg(bytes, bounds);
     case ImageFormat::gif:
-      return readGif(bytes);
+      return readGif(bytes, bounds);
   }
   return std::nullopt;
 }

@@ -22,9 +22,11 @@ struct ImageHeader {
   // 64 MiB, far beyond any banner or icon this system shows.
   static constexpr std::uint32_t kMaxDimension = 4096;
   // An animated GIF decodes every frame; their pixels together may not exceed
-  // one picture of the largest size.
+  // one picture of the largest size, nor kMaxFullFrames frames of the size a
+  // caller allows.
   static constexpr std::uint64_t kMaxTotalPixels =
       std::uint64_t{kMaxDimension} * kMaxDimension;
+  static constexpr std::uint64_t kMaxFullFrames = 64;
 
   ImageFormat format = ImageFormat::png;
   std::uint32_t width = 0;
@@ -36,6 +38,11 @@ struct ImageHeader {
   // The format and pixel size of a complete, well-framed PNG, JPEG or GIF
   // within the size limits; nullopt for anything else.
   static std::optional<ImageHeader> read(std::span<const std::uint8_t> bytes);
+  // The same, within a caller's smaller limits (what a picture's place can
+  // show): wider than maxWidth or taller than maxHeight is refused, and so
+  // is any frame of a GIF.
+  static std::optional<ImageHeader> read(std::span<const std::uint8_t> bytes, std::uint32_t maxWidth,
+                                         std::uint32_t maxHeight);
 
   bool operator==(const ImageHeader&) const = default;
 };

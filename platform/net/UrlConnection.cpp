@@ -1,5 +1,6 @@
 #include "platform/net/UrlConnection.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/net/CurlMultiDriver.h"
@@ -8,7 +9,11 @@ namespace platform::net {
 
 namespace {
 
-constexpr long kMaximumRedirects = 16;
+constexpr int kMaximumRedirects = 16;
+
+bool isFollowedRedirect(long status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
 
 std::string_view trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r\n");
@@ -64,38 +69,91 @@ UrlConnection::~UrlConnection() {
 bool UrlConnection::configure() {
   easy_ = curl_easy_init();
   if (!easy_) return false;
-  for (const auto& [name, value] : request_.allHTTPHeaderFields()) {
-    // "Name;" is how curl is told to send a header with an empty value.
-    const std::string line = value.empty() ? name + ";" : name + ": " + value;
-    curl_slist* extended = curl_slist_append(headers_, line.c_str());
-    if (!extended) return false;
-    headers_ = extended;
-  }
+  origin_ = UrlOrigin::ofURL(request_.url());
+  started_ = std::chrono::steady_clock::now();
   bool ok = true;
   auto set = [&](CURLcode code) { ok = ok && code == CURLE_OK; };
-  set(curl_easy_setopt(easy_, CURLOPT_URL, request_.url().c_str()));
   set(curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https"));
-  set(curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
   set(curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L));
-  set(curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L));
-  set(curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMaximumRedirects));
+  // Redirects are ours to follow: curl would carry every header to
+  // whatever host a server names.
+  set(curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 0L));
   set(curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L));
-  set(curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_));
   set(curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_));
   set(curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &UrlConnection::writeCallback));
   set(curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this));
   set(curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &UrlConnection::headerCallback));
   set(curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this));
+  return ok && configureHop(request_.url());
+}
+
+bool UrlConnection::configureHop(const std::string& url) {
+  const bool sameOrigin = origin_ && UrlOrigin::ofURL(url) == origin_;
+  curl_slist* headers = nullptr;
+  for (const auto& [name, value] : request_.allHTTPHeaderFields()) {
+    if (!sameOrigin && request_.isOriginBoundHTTPHeaderField(name)) continue;
+    // "Name;" is how curl is told to send a header with an empty value.
+    const std::string line = value.empty() ? name + ";" : name + ": " + value;
+    curl_slist* extended = curl_slist_append(headers, line.c_str());
+    if (!extended) {
+      curl_slist_free_all(headers);
+      return false;
+    }
+    headers = extended;
+  }
+  bool ok = true;
+  auto set = [&](CURLcode code) { ok = ok && code == CURLE_OK; };
+  set(curl_easy_setopt(easy_, CURLOPT_URL, url.c_str()));
+  set(curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers));
+  // The list of the previous hop is no longer referred to.
+  curl_slist_free_all(headers_);
+  headers_ = headers;
   if (request_.timeoutInterval() > 0) {
-    set(curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS,
-                         static_cast<long>(request_.timeoutInterval() * 1000.0 + 0.5)));
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    const double left = request_.timeoutInterval() - elapsed;
+    set(curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, std::max(1L, static_cast<long>(left * 1000.0 + 0.5))));
   }
   return ok;
+}
+
+std::optional<std::string> UrlConnection::redirectTarget() const {
+  long status = 0;
+  char* target = nullptr;
+  if (curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || !isFollowedRedirect(status) ||
+      curl_easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &target) != CURLE_OK || target == nullptr) {
+    return std::nullopt;
+  }
+  return std::string(target);
+}
+
+bool UrlConnection::followRedirect(const std::string& target) {
+  errorBuffer_[0] = '\0';
+  if (++redirects_ > kMaximumRedirects) {
+    result_ = CURLE_TOO_MANY_REDIRECTS;
+    return false;
+  }
+  if (!hasWebScheme(target)) {
+    result_ = CURLE_UNSUPPORTED_PROTOCOL;
+    return false;
+  }
+  if (request_.timeoutInterval() > 0 &&
+      std::chrono::steady_clock::now() - started_ >= std::chrono::duration<double>(request_.timeoutInterval())) {
+    result_ = CURLE_OPERATION_TIMEDOUT;
+    return false;
+  }
+  driver_->stop(easy_);
+  if (!configureHop(target) || !driver_->start(shared_from_this(), easy_)) {
+    result_ = CURLE_FAILED_INIT;
+    return false;
+  }
+  finished_ = false;
+  return true;
 }
 
 size_t UrlConnection::writeCallback(char* data, size_t size, size_t count, void* self) {
   auto* connection = static_cast<UrlConnection*>(self);
   const size_t length = size * count;
+  if (connection->droppingBody_) return length;
   auto& pending = connection->pending_;
   if (pending.empty() || pending.back().response) pending.push_back(Event{});
   pending.back().bytes.append(data, length);
@@ -117,6 +175,7 @@ void UrlConnection::headerLine(std::string_view line) {
       std::from_chars(digits.data(), digits.data() + digits.size(), status);
     }
     incoming_ = UrlResponse(status, request_.url());
+    droppingBody_ = false;
     return;
   }
   if (!incoming_) return;  // trailers after a chunked body
@@ -128,6 +187,8 @@ void UrlConnection::headerLine(std::string_view line) {
       if (curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
         incoming_->setUrl(effective);
       }
+      droppingBody_ = isFollowedRedirect(incoming_->statusCode()) &&
+                      !incoming_->valueForHTTPHeaderField("Location").empty();
       pending_.push_back(Event{std::move(incoming_), {}});
     }
     incoming_.reset();
@@ -153,6 +214,9 @@ void UrlConnection::deliverPending() {
     }
   }
   if (!loading_ || !finished_) return;
+  if (result_ == CURLE_OK) {
+    if (auto target = redirectTarget(); target && followRedirect(*target)) return;
+  }
   auto delegate = delegate_;
   const CURLcode result = result_;
   // Hand the socket back to the shared cache before the client hears of

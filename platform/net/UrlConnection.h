@@ -8,9 +8,11 @@
 //
 // The load starts at once; callbacks (see UrlConnectionDelegate) arrive from
 // later run-loop rounds, never from inside connectionWithRequestDelegate().
-// Redirects are followed (at most 16, http and https only), and each
-// response is reported. Responses of every status are delivered; deciding
-// what a 404 means is the client's business.
+// Redirects are followed here, hop by hop (at most 16, http and https only,
+// all within the request's one time-out), and each response is reported;
+// the body of a response that is followed is dropped. A header the request
+// binds to its origin goes only to hops on that origin. Responses of every
+// status are delivered; deciding what a 404 means is the client's business.
 //
 // Ownership: a loading connection keeps itself and its delegate alive until
 // it finishes, fails or is cancelled, so a client may drop its reference
@@ -21,6 +23,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -29,6 +32,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/UrlConnectionDelegate.h"
+#include "platform/net/UrlOrigin.h"
 #include "platform/net/UrlRequest.h"
 #include "platform/net/UrlResponse.h"
 
@@ -74,7 +78,14 @@ class UrlConnection : public std::enable_shared_from_this<UrlConnection> {
 
  private:
   bool configure();
+  // Points the transfer at one hop: its URL, the headers that may go there,
+  // and what is left of the time-out.
+  bool configureHop(const std::string& url);
   void finishedWithResult(CURLcode result) { finished_ = true, result_ = result; }
+  // The target of the response just finished when it is a redirect to follow.
+  std::optional<std::string> redirectTarget() const;
+  // Starts the next hop; otherwise sets result_ to the reason it cannot.
+  bool followRedirect(const std::string& target);
   void deliverPending();
   void stopLoading();
   Error errorForResult(CURLcode result) const;
@@ -95,6 +106,10 @@ class UrlConnection : public std::enable_shared_from_this<UrlConnection> {
   // so that delegates can cancel, start new loads and destroy things freely.
   std::deque<Event> pending_;
   std::optional<UrlResponse> incoming_;  // a response whose header lines are still arriving
+  bool droppingBody_ = false;             // the response is a redirect that will be followed
+  std::optional<UrlOrigin> origin_;       // of the request's own URL
+  int redirects_ = 0;
+  std::chrono::steady_clock::time_point started_;
   bool loading_ = false;
   bool finished_ = false;
   CURLcode result_ = CURLE_OK;

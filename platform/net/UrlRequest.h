@@ -3,6 +3,7 @@
 // a time-out. Always a GET without a body; nothing is cached, and no cache
 // headers are sent.
 
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,11 @@ class UrlRequest {
   // token and a value holding CR, LF or NUL: such text would let whoever
   // controls it add headers or requests of their own.
   bool setValueForHTTPHeaderField(const std::string& value, const std::string& field);
+  // The same for a header that identifies the user or device to the URL's
+  // own origin (scheme, host, port): a redirect to another origin does not
+  // carry it. Setting the header again the plain way lifts the binding.
+  bool setValueForOriginBoundHTTPHeaderField(const std::string& value, const std::string& field);
+  bool isOriginBoundHTTPHeaderField(const std::string& field) const;
   // The value of a header, or an empty string.
   std::string valueForHTTPHeaderField(const std::string& field) const;
   const std::vector<std::pair<std::string, std::string>>& allHTTPHeaderFields() const {
@@ -37,6 +43,7 @@ class UrlRequest {
  private:
   std::string url_;
   std::vector<std::pair<std::string, std::string>> headers_;
+  std::set<std::string> originBound_;  // lower-case names
   double timeoutInterval_;
 };
 

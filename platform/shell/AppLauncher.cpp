@@ -9,6 +9,8 @@
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Device.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/TemporaryFileSweeper.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/FontConfiguration.h"
 #include "platform/location/LocationManager.h"
@@ -148,6 +150,13 @@ void AppLauncher::addUsageNotes(std::string notes) {
 
 void AppLauncher::printError(const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", AppIdentity::current().fileName.c_str(), message.c_str());
+}
+
+void AppLauncher::removeStaleTemporaryFiles() {
+  if (const auto removed = TemporaryFileSweeper::removeStaleTemporaryFilesUnder(AppPaths::home())) {
+    log("Removed " + std::to_string(removed) + " temporary file" + (removed == 1 ? "" : "s") +
+        " left behind by an interrupted write");
+  }
 }
 
 void AppLauncher::setOptionsHook(OptionsHook hook) { optionsHook() = std::move(hook); }

@@ -67,6 +67,12 @@ class AppLauncher {
 
   // The whole start: parse, help or errors, apply, hook, delegate, front end.
   static int main(int argc, char** argv, const std::string& delegateClassName);
+
+  // Sweeps the app's home of the temporary files that writes cut short by
+  // the end of an earlier run left behind (TemporaryFileSweeper), with a
+  // log line when there were any. The front ends call it at launch, once
+  // the journal records the log.
+  static void removeStaleTemporaryFiles();
 };
 
 }  // namespace platform::shell

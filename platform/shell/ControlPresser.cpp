@@ -29,12 +29,17 @@ bool tapInWindow(const std::shared_ptr<ui::Window>& window, const ui::View& view
 
 bool ControlPresser::press(const std::shared_ptr<ui::Window>& window, const std::string& title) {
   if (!window) return false;
-  // Bar buttons are found by where they now lie.
+  // Buttons are found by where they now lie.
   window->layoutIfNeeded();
-  auto buttonView = findShown(window, [&](const std::shared_ptr<ui::View>& view) {
+  auto titled = [&](const std::shared_ptr<ui::View>& view) {
     const auto* button = dynamic_cast<const ui::Button*>(view.get());
     return button && button->isEnabled() && button->currentTitle() == title;
-  });
+  };
+  if (!window->overlayViews().empty()) {
+    auto button = findShown(window->overlayViews().back(), titled);
+    return button && tapInWindow(window, *button, button->bounds());
+  }
+  auto buttonView = findShown(window, titled);
   if (auto button = std::dynamic_pointer_cast<ui::Button>(buttonView)) {
     button->sendActionsForControlEvents(ui::Control::kEventTouchUpInside);
     return true;

@@ -4,8 +4,10 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/media/SystemSound.h"
 #include "platform/shell/UrlOpener.h"
+#include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/PopupPresenter.h"
 
 namespace platform::shell {
 
@@ -30,6 +32,17 @@ std::string describe(const PropertyListValue& value) {
   }
   if (auto flag = value.asBoolean()) return *flag ? "true" : "false";
   return "<value>";
+}
+
+void recordPopupShown(EventJournal& journal, const ui::PopupView& popup) {
+  if (const auto* alert = dynamic_cast<const ui::AlertView*>(&popup)) {
+    journal.record("alert", JournalFields()
+                                .set("title", alert->title())
+                                .set("message", alert->message())
+                                .set("buttons", alert->buttonTitles()));
+  } else {
+    journal.record("action-sheet", JournalFields().set("buttons", popup.buttonTitles()));
+  }
 }
 
 }  // namespace
@@ -103,12 +116,23 @@ void EventRecorder::install() {
     }
     return UrlOpener::openWithXdgOpen(url);
   });
+  ui::PopupPresenter::shared().setObserver(
+      {[journal](const ui::PopupView& popup) {
+         if (journal) recordPopupShown(*journal, popup);
+       },
+       [journal](const ui::PopupView& popup, int index) {
+         if (journal) {
+           journal->record("alert-button",
+                           JournalFields().set("title", popup.buttonTitleAtIndex(index)).set("index", index));
+         }
+       }});
 }
 
 void EventRecorder::uninstall() {
   media::SystemSound::setPlayObserver(nullptr);
   UserDefaults::standardUserDefaults().setWriteObserver(nullptr);
   ui::Application::sharedApplication().setOpenURLHandler(nullptr);
+  ui::PopupPresenter::shared().setObserver({});
 }
 
 void EventRecorder::observeNavigation(const std::shared_ptr<ui::Window>& window) {

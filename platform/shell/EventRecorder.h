@@ -7,6 +7,11 @@
 //                                after every push or pop
 //   defaults   {key, value}      every change of a stored preference
 //                                ({key, removed: true} for a removal)
+//   alert      {title, message, buttons}  an alert appears (title and
+//                                message null when it has none; button
+//                                titles in index order)
+//   action-sheet {buttons}       an action sheet appears
+//   alert-button {title, index}  a button of an alert or sheet is pressed
 // "log" lines come from platform::log through EventJournal::setCurrent.
 // Other parts of the shell record their own types through record().
 //
@@ -29,7 +34,7 @@ class EventRecorder {
  public:
   EventRecorder(std::shared_ptr<EventJournal> journal, UrlOpening urlOpening);
 
-  // Sets the sound, defaults and open-URL observers.
+  // Sets the sound, defaults, open-URL and alert observers.
   void install();
   void uninstall();
   // Finds the navigation controllers in the window's tree, records their

@@ -58,6 +58,7 @@ int HeadlessDriver::run(ApplicationDelegate& delegate) {
   EventJournal::setCurrent(journal);
   EventRecorder recorder(journal, options_.effectiveUrlOpening());
   recorder.install();
+  AppLauncher::removeStaleTemporaryFiles();
   AppLauncher::loadBundleFonts();
 
   delegate.applicationDidFinishLaunching(ui::Application::sharedApplication());

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/foundation/Iso8601DateParser.h"
+#include "platform/foundation/LanguageCode.h"
 #include "platform/location/FixSchedule.h"
 
 namespace platform::shell {
@@ -53,13 +54,13 @@ std::vector<LaunchFlag> platformFlags() {
        }},
       {"--language", "LANGUAGE", "CODE", "the preferred language (\"AppleLanguages\"), e.g. es",
        [](LaunchOptions& o, const std::string& v) -> std::string {
-         if (!isToken(v, 35, "-_")) return "expects a language code such as es or pt-BR";
+         if (!LanguageCode::isValid(v)) return "expects a language code such as es or pt-BR";
          o.language = v;
          return "";
        }},
       {"--locale", "LOCALE", "ID", "the locale (\"AppleLocale\"), e.g. es_ES",
        [](LaunchOptions& o, const std::string& v) -> std::string {
-         if (!isToken(v, 35, "-_@")) return "expects a locale such as es_ES";
+         if (!LanguageCode::isValid(v)) return "expects a locale such as es_ES";
          o.locale = v;
          return "";
        }},

@@ -4,12 +4,17 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
+#include <optional>
 #include <typeinfo>
 
 #include "platform/foundation/JournalFields.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/AlertView.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationBar.h"
+#include "platform/ui/PopupView.h"
 #include "platform/ui/Switch.h"
 
 namespace platform::shell {
@@ -22,18 +27,77 @@ void appendKey(std::string& out, const char* key) {
   out += ':';
 }
 
+// The tree is ours and shallow, but a limit keeps a runaway tree from
+// exhausting the stack.
+constexpr int kMaxDepth = 200;
+
+void appendNumbers(std::string& out, std::initializer_list<double> values) {
+  out += '[';
+  bool first = true;
+  for (double value : values) {
+    if (!first) out += ',';
+    first = false;
+    JournalFields::appendNumber(out, value);
+  }
+  out += ']';
+}
+
+void appendOptionalText(std::string& out, const char* key, const std::optional<std::string>& text) {
+  appendKey(out, key);
+  if (text) {
+    JournalFields::appendString(out, *text);
+  } else {
+    out += "null";
+  }
+}
+
+graphics::Rect screenRect(graphics::Rect inWindow, ui::InterfaceOrientation orientation) {
+  const auto a = ui::screenPointFromContentPoint(orientation, inWindow.origin);
+  const auto b = ui::screenPointFromContentPoint(
+      orientation, {inWindow.origin.x + inWindow.size.width, inWindow.origin.y + inWindow.size.height});
+  return {{std::min(a.x, b.x), std::min(a.y, b.y)}, {std::abs(b.x - a.x), std::abs(b.y - a.y)}};
+}
+
+// `origin` is where the layer's superlayer starts, in the view's coordinates.
+void appendLayer(std::string& out, const ui::Layer& layer, const ui::View& view, graphics::Point origin,
+                 ui::InterfaceOrientation orientation, double now, int depth) {
+  const graphics::Rect inView{{origin.x + layer.frame().origin.x, origin.y + layer.frame().origin.y},
+                              layer.frame().size};
+  const auto frame = screenRect(view.convertRectToView(inView, nullptr), orientation);
+  out += "{\"frame\":";
+  appendNumbers(out, {frame.origin.x, frame.origin.y, frame.size.width, frame.size.height});
+  const auto shown = layer.presentationTransform(now);
+  appendKey(out, "scale");
+  appendNumbers(out, {shown.sx, shown.sy});
+  appendKey(out, "hidden");
+  out += layer.isHidden() ? "true" : "false";
+  if (const auto keys = layer.animationKeys(); !keys.empty()) {
+    appendKey(out, "animations");
+    out += '[';
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (i) out += ',';
+      JournalFields::appendString(out, keys[i]);
+    }
+    out += ']';
+  }
+  if (!layer.sublayers().empty() && depth < kMaxDepth) {
+    appendKey(out, "layers");
+    out += '[';
+    for (std::size_t i = 0; i < layer.sublayers().size(); ++i) {
+      if (i) out += ',';
+      appendLayer(out, *layer.sublayers()[i], view, inView.origin, orientation, now, depth + 1);
+    }
+    out += ']';
+  }
+  out += '}';
+}
+
 void appendView(std::string& out, const ui::View& view, ui::InterfaceOrientation orientation, int depth) {
   out += "{\"class\":";
   JournalFields::appendString(out, ViewTreeDump::className(view));
   const auto frame = ViewTreeDump::screenFrame(view, orientation);
   appendKey(out, "frame");
-  out += '[';
-  const double values[] = {frame.origin.x, frame.origin.y, frame.size.width, frame.size.height};
-  for (int i = 0; i < 4; ++i) {
-    if (i) out += ',';
-    JournalFields::appendNumber(out, values[i]);
-  }
-  out += ']';
+  appendNumbers(out, {frame.origin.x, frame.origin.y, frame.size.width, frame.size.height});
   appendKey(out, "tag");
   out += std::to_string(view.tag());
   appendKey(out, "alpha");
@@ -70,19 +134,50 @@ void appendView(std::string& out, const ui::View& view, ui::InterfaceOrientation
       JournalFields::appendString(out, *back);
     }
   }
+  if (const auto* popup = dynamic_cast<const ui::PopupView*>(&view)) {
+    appendOptionalText(out, "title", popup->title());
+    if (const auto* alert = dynamic_cast<const ui::AlertView*>(&view)) {
+      appendOptionalText(out, "message", alert->message());
+    }
+    appendKey(out, "buttons");
+    out += '[';
+    for (int i = 0; i < popup->numberOfButtons(); ++i) {
+      if (i) out += ',';
+      JournalFields::appendString(out, popup->buttonTitleAtIndex(i));
+    }
+    out += ']';
+  }
+  if (const auto& sublayers = view.layer()->sublayers(); !sublayers.empty()) {
+    const double now = RunLoop::current().now();
+    appendKey(out, "layers");
+    out += '[';
+    for (std::size_t i = 0; i < sublayers.size(); ++i) {
+      if (i) out += ',';
+      appendLayer(out, *sublayers[i], view, {0, 0}, orientation, now, depth);
+    }
+    out += ']';
+  }
   appendKey(out, "children");
   out += '[';
   bool first = true;
-  // The tree is ours and shallow, but a limit keeps a runaway tree from
-  // exhausting the stack.
-  if (depth < 200) {
+  if (depth < kMaxDepth) {
     for (const auto& child : view.subviews()) {
       if (!first) out += ',';
       first = false;
       appendView(out, *child, orientation, depth + 1);
     }
   }
-  out += "]}";
+  out += ']';
+  if (const auto* window = dynamic_cast<const ui::Window*>(&view); window && !window->overlayViews().empty()) {
+    appendKey(out, "overlays");
+    out += '[';
+    for (std::size_t i = 0; i < window->overlayViews().size(); ++i) {
+      if (i) out += ',';
+      appendView(out, *window->overlayViews()[i], orientation, depth + 1);
+    }
+    out += ']';
+  }
+  out += '}';
 }
 
 }  // namespace
@@ -98,11 +193,7 @@ std::string ViewTreeDump::className(const ui::View& view) {
 }
 
 graphics::Rect ViewTreeDump::screenFrame(const ui::View& view, ui::InterfaceOrientation orientation) {
-  const auto inWindow = view.convertRectToView(view.bounds(), nullptr);
-  const auto a = ui::screenPointFromContentPoint(orientation, inWindow.origin);
-  const auto b = ui::screenPointFromContentPoint(
-      orientation, {inWindow.origin.x + inWindow.size.width, inWindow.origin.y + inWindow.size.height});
-  return {{std::min(a.x, b.x), std::min(a.y, b.y)}, {std::abs(b.x - a.x), std::abs(b.y - a.y)}};
+  return screenRect(view.convertRectToView(view.bounds(), nullptr), orientation);
 }
 
 std::string ViewTreeDump::json(const std::shared_ptr<ui::Window>& window) {

@@ -9,7 +9,14 @@
 // after any pending layout has been resolved.
 // Labels carry "text", buttons their current "title", switches "on", and
 // navigation bars the "title" of their top item and the titles of the
-// buttons they show ("left", "right", "back").
+// buttons they show ("left", "right", "back"). Alerts and action sheets
+// carry "title" (null when none), "buttons" (titles in index order) and,
+// for alerts, "message" (null when none). A view whose layer has sublayers
+// lists them as "layers": {"frame" (on the screen, like views), "scale"
+// ([x, y], the transform shown now, animations included), "hidden",
+// "animations" (their keys, when any), "layers" (their own, when any)}.
+// The window's overlays (a shown alert or sheet over its dimmed screen)
+// follow its children as "overlays", front-most last.
 
 #include <memory>
 #include <string>

@@ -84,6 +84,7 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   }
   EventRecorder recorder(journal, options_.effectiveUrlOpening());
   recorder.install();
+  AppLauncher::removeStaleTemporaryFiles();
   media::SystemSound::setVibrationObserver([this] { startShake(); });
 
   displayScale_ = options_.scale;

@@ -1,11 +1,13 @@
 #include "platform/ui/BarButtonItem.h"
 
+#include "platform/graphics/TextLimit.h"
+
 namespace platform::ui {
 
 std::shared_ptr<BarButtonItem> BarButtonItem::initWithTitleStyleTargetAction(std::string title, int style,
                                                                              Action action) {
   auto item = std::make_shared<BarButtonItem>(Passkey{});
-  item->title_ = std::move(title);
+  item->setTitle(title);
   item->style_ = style;
   item->action_ = std::move(action);
   return item;
@@ -41,5 +43,7 @@ void BarButtonItem::sendAction() {
   auto action = action_;
   action(*this);
 }
+
+void BarButtonItem::setTitle(std::string_view title) { title_ = graphics::TextLimit::kTitle.apply(title); }
 
 }  // namespace platform::ui

@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform::graphics {
 class Image;
@@ -54,7 +55,8 @@ class BarButtonItem {
                                                                        int style, Action action);
 
   const std::string& title() const { return title_; }
-  void setTitle(std::string title) { title_ = std::move(title); }
+  // Kept cut to one line's worth (graphics::TextLimit::kTitle).
+  void setTitle(std::string_view title);
   const std::shared_ptr<graphics::Image>& image() const { return image_; }
   void setImage(std::shared_ptr<graphics::Image> image) { image_ = std::move(image); }
   int style() const { return style_; }

@@ -6,6 +6,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Colors.h"
 #include "platform/ui/ControlDrawing.h"
 
 namespace platform::ui {
@@ -21,8 +22,6 @@ constexpr auto rgb = Color::rgb;
 constexpr double kCornerRadius = 10;
 constexpr double kTitleFontSize = 15;
 constexpr Color kRoundedTitleBlue = rgb(50, 79, 133);
-constexpr Color kPressedTop = rgb(5, 140, 245);
-constexpr Color kPressedBottom = rgb(1, 93, 230);
 constexpr Color kBorderGrey = rgb(150, 150, 150);
 
 }  // namespace
@@ -109,7 +108,7 @@ void Button::drawRoundedRect(GraphicsContext& context) const {
   context.saveGState();
   ControlDrawing::addRoundedRect(context, outline, kCornerRadius);
   if (isHighlighted()) {
-    ControlDrawing::fillPathWithVerticalGradient(context, b, {kPressedTop, kPressedBottom});
+    ControlDrawing::fillPathWithVerticalGradient(context, b, {Colors::kPressedButtonTop, Colors::kPressedButtonBottom});
   } else {
     context.setFillColor(Color::whiteColor());
     context.fillPath();

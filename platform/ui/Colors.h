@@ -26,6 +26,11 @@ class Colors {
   static constexpr double kStripeWidth = 3;
   static graphics::Color pinstripeColor();
 
+  // The bright blue gradient, top to bottom, of a pressed button: rounded
+  // buttons and the buttons of action sheets.
+  static constexpr graphics::Color kPressedButtonTop = graphics::Color::rgb(5, 140, 245);
+  static constexpr graphics::Color kPressedButtonBottom = graphics::Color::rgb(1, 93, 230);
+
   // Fills `rect` with `color`, drawing the pinstripes for the grouped-table
   // background colour. Stripes line up with the x = 0 of the current
   // coordinates.

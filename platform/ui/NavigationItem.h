@@ -1,12 +1,15 @@
 #pragma once
 // What a navigation bar shows for one screen: its title, its left and right
-// buttons, and what the screen above it shows as its back button.
+// buttons, and what the screen above it shows as its back button. A title
+// may come from outside (a page's title): it is kept cut to one line's worth
+// (graphics::TextLimit::kTitle).
 //
 // Ownership: a ViewController owns its item; a NavigationBar shares the
 // items of its stack. Items hold their buttons. Main thread only.
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/ui/BarButtonItem.h"
 
@@ -19,7 +22,7 @@ class NavigationItem {
   static std::shared_ptr<NavigationItem> initWithTitle(std::string title);
 
   const std::string& title() const { return title_; }
-  void setTitle(std::string title) { title_ = std::move(title); }
+  void setTitle(std::string_view title);
 
   // A left button takes the place of the back button.
   const std::shared_ptr<BarButtonItem>& leftBarButtonItem() const { return leftBarButtonItem_; }

@@ -186,6 +186,15 @@ void Renderer::drawScreen(cairo_t* cairo, const std::shared_ptr<Window>& window,
     GraphicsContext::popContext();
   }
   drawStatusBar(cairo, contentSizeForOrientation(orientation).width);
+  if (window && !window->overlayViews().empty()) {
+    GraphicsContext::pushContext(context);
+    auto overlays = window->overlayViews();
+    for (const auto& overlay : overlays) {
+      overlay->layoutIfNeeded();
+      drawView(*context, *overlay, now);
+    }
+    GraphicsContext::popContext();
+  }
   cairo_restore(cairo);
 }
 

@@ -10,7 +10,8 @@
 //   if (!renderer.screenshotPNG(path)) ...
 // The desktop front end draws straight into its widget with drawScreen().
 //
-// Order per view: its background colour, drawRect, the sublayers of its
+// The window's overlays (alerts, action sheets) come last, over the status
+// bar. Order per view: its background colour, drawRect, the sublayers of its
 // layer, then its subviews. Hidden views and views with alpha 0 are
 // skipped with their subtrees; a view with alpha below 1 is composited as a
 // group. Clipping to bounds only where clipsToBounds is set.

@@ -38,11 +38,15 @@ bool Window::sendTouch(TouchPhase phase, graphics::Point point) {
   const double now = RunLoop::current().now();
   // A turn or a resize since the last frame may have left layout pending;
   // the finger must meet the views where they now are, not where the last
-  // drawn frame had them.
+  // drawn frame had them. Overlays lie outside the tree and are laid out
+  // on their own.
   layoutIfNeeded();
+  for (const auto& overlay : overlays_) overlay->layoutIfNeeded();
   if (phase == TouchPhase::Began) {
     if (touch_) sendTouch(TouchPhase::Cancelled, touch_->locationInWindow());
-    auto view = hitTestWithEvent(point, nullptr);
+    // The front-most overlay takes every touch while there is one.
+    auto view = overlays_.empty() ? hitTestWithEvent(point, nullptr)
+                                  : overlays_.back()->hitTestWithEvent(point, nullptr);
     if (!view) return false;
     touch_ = std::make_shared<Touch>(view, self, point, now);
     Event event(TouchSet{touch_}, now);
@@ -105,6 +109,34 @@ void Window::setInterfaceOrientation(InterfaceOrientation orientation) {
       subview->resizeWithOldSuperviewSize(oldSize);
     }
   }
+  auto overlays = overlays_;
+  for (const auto& overlay : overlays) fitOverlay(*overlay);
+}
+
+void Window::addOverlayView(const std::shared_ptr<View>& view) {
+  if (!view || view.get() == this || view->superview()) return;
+  overlays_.erase(std::remove(overlays_.begin(), overlays_.end(), view), overlays_.end());
+  overlays_.push_back(view);
+  fitOverlay(*view);
+  // A finger that is down on something underneath must not finish its
+  // gesture there (a button would fire behind the alert).
+  if (touch_) {
+    auto touched = touch_->view();
+    if (!touched || !touched->isDescendantOfView(view.get())) {
+      sendTouch(TouchPhase::Cancelled, touch_->locationInWindow());
+    }
+  }
+}
+
+void Window::removeOverlayView(const std::shared_ptr<View>& view) {
+  overlays_.erase(std::remove(overlays_.begin(), overlays_.end(), view), overlays_.end());
+}
+
+void Window::fitOverlay(View& overlay) const {
+  // Overlays are placed now rather than at the next render, so that a touch
+  // or a dump right after a rotation finds them where they are shown.
+  if (overlay.frame() != bounds()) overlay.setFrame(bounds());
+  overlay.layoutIfNeeded();
 }
 
 }  // namespace platform::ui

@@ -16,8 +16,15 @@
 // down cancels the old one first. Pending layout is resolved before each
 // phase is delivered, so a touch right after a turn hits the turned layout.
 //
+// Overlays (alerts, action sheets) lie above everything else, the status
+// bar included. Each one fills the window and follows it through rotations;
+// while there is one, the front-most takes every touch that begins, so the
+// views underneath get none, and a touch already under way underneath is
+// cancelled when an overlay arrives.
+//
 // Ownership: whoever creates the window owns it; keyWindow() is a weak
-// link. The window keeps the touch in progress.
+// link. The window keeps the touch in progress and owns its overlays until
+// they are removed.
 
 #include <memory>
 
@@ -47,6 +54,14 @@ class Window : public View {
   bool sendTouchAtScreenPoint(TouchPhase phase, graphics::Point screenPoint);
   std::shared_ptr<Touch> activeTouch() const { return touch_; }
 
+  // An overlay is a view without a superview; it gets the window's bounds
+  // and is laid out at once. Adding one that is already there brings it to
+  // the front.
+  void addOverlayView(const std::shared_ptr<View>& view);
+  void removeOverlayView(const std::shared_ptr<View>& view);
+  // Back to front.
+  const std::vector<std::shared_ptr<View>>& overlayViews() const { return overlays_; }
+
   InterfaceOrientation interfaceOrientation() const { return orientation_; }
   // Turns the content: the window becomes 480 x 320 in landscape (320 x 480
   // in portrait). Root subviews that filled the application frame get the
@@ -54,7 +69,10 @@ class Window : public View {
   void setInterfaceOrientation(InterfaceOrientation orientation);
 
  private:
+  void fitOverlay(View& overlay) const;
+
   std::shared_ptr<Touch> touch_;
+  std::vector<std::shared_ptr<View>> overlays_;
   InterfaceOrientation orientation_ = InterfaceOrientation::Portrait;
 };
 

@@ -13,6 +13,7 @@
 #include "platform/location/FixSchedule.h"
 #include "tests/support/DecimalCommaLocale.h"
 #include "platform/foundation/Device.h"
+#include "platform/foundation/FileManager.h"
 
 namespace pennant {
 namespace {
@@ -63,9 +64,9 @@ TEST_F(PennantAdTest, ATextAdLoadsItsIconsRequestAndImages) {
 
   ASSERT_EQ(controller->events, std::vector<std::string>{"load"});
   EXPECT_EQ(controller->last, ad);
-  EXPECT_EQ(ad->state(), 5);
+  EXPECT_EQ(ad->state(), PennantAd::State::Ready);
   EXPECT_TRUE(ad->readyForDisplay());
-  EXPECT_EQ(ad->medium(), 0);
+  EXPECT_EQ(ad->medium(), PennantAd::Medium::Text);
   EXPECT_EQ(ad->text(), "Fresh bread daily");
   EXPECT_EQ(ad->action(), "url");
   EXPECT_EQ(ad->actionImageName(), "url") << "no \"18\": the action names the icon";
@@ -102,12 +103,63 @@ TEST_F(PennantAdTest, WithEverythingCachedTheRequestLeavesFromWithinRequest) {
 
   auto second = makeAd();
   second->request();
-  EXPECT_EQ(second->state(), 3) << "sent before request() returned";
+  EXPECT_EQ(second->state(), PennantAd::State::RequestingAd) << "sent before request() returned";
   loop.runUntil([this] { return !controller->events.empty(); });
   EXPECT_EQ(controller->events, std::vector<std::string>{"load"});
   EXPECT_EQ(server.countOf("/static/iphone/browser/back.png"), 1u);
   EXPECT_EQ(server.countOf("/static/iphone/img/url.png"), 1u) << "the action icon came from the cache";
   EXPECT_EQ(server.countOf("/static/ads/bread.png"), 2u);
+}
+
+TEST_F(PennantAdTest, ACachedIconThatNoLongerDecodesIsFetchedAgain) {
+  server.setAnswer(kTextAd);
+  load(makeAd());
+  controller->events.clear();
+  // Both files are still fresh, but another program spoiled them.
+  const std::string folder = PennantImageCache::imageCacheDirectory();
+  platform::FileManager::writeContentsAtomically(folder + "/url", "not a picture any more");
+  platform::FileManager::writeContentsAtomically(folder + "/back", "\x89PNG\r\n\x1a\n cut short");
+
+  auto ad = makeAd();
+  load(ad);
+  ASSERT_EQ(controller->events, std::vector<std::string>{"load"});
+  EXPECT_NE(ad->actionImage(), nullptr) << "the spoiled action icon was downloaded again";
+  EXPECT_EQ(server.countOf("/static/iphone/img/url.png"), 2u);
+  EXPECT_EQ(server.countOf("/static/iphone/browser/back.png"), 2u);
+  EXPECT_EQ(server.countOf("/static/iphone/browser/forward.png"), 1u);
+  EXPECT_TRUE(PennantImageCache::sharedCache().imageIsInCache("url"));
+}
+
+TEST_F(PennantAdTest, PicturesLargerThanTheirPlaceFailTheAd) {
+  host->embedded = false;
+  struct Case {
+    const char* answer;
+    const char* path;
+    int width, height;
+    bool loads;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {kBannerAd, "/banners/b1.png", 320, 48, true},
+           {kBannerAd, "/banners/b1.png", 4096, 4096, false},
+           {kBannerAd, "/banners/b1.png", 321, 48, false},
+           {kTextAd, "/static/ads/bread.png", 48, 48, true},
+           {kTextAd, "/static/ads/bread.png", 48, 49, false},
+           {kTextAd, "/static/iphone/img/url.png", 64, 64, false},
+       }) {
+    testing::AdServerFixture::clearImageCache();
+    controller->events.clear();
+    server.setAnswer(c.answer);
+    // The huge one only claims its size: it is refused from its header.
+    auto bytes = c.width > 1000 ? testimages::withPngSize(testimages::encode("png", 8, 8, testimages::checker),
+                                                          static_cast<std::uint32_t>(c.width),
+                                                          static_cast<std::uint32_t>(c.height))
+                                : testimages::encode("png", c.width, c.height, testimages::checker);
+    server.setBody(c.path, std::string(bytes.begin(), bytes.end()));
+    load(makeAd());
+    EXPECT_EQ(controller->events, std::vector<std::string>{c.loads ? "load" : "fail"})
+        << c.path << " " << c.width << "x" << c.height;
+    server.setBody(c.path, testing::pngBytes(c.path[1] == 'b' ? 320 : 30, c.path[1] == 'b' ? 48 : 30));
+  }
 }
 
 TEST_F(PennantAdTest, ASecondRequestHasNoEffect) {
@@ -137,7 +189,7 @@ TEST_F(PennantAdTest, ABannerWithACachedIconLoadsOnlyItsPictureAndFiresPixelsOnc
   auto ad = makeAd();
   load(ad);
   ASSERT_EQ(controller->events, std::vector<std::string>{"load"});
-  EXPECT_EQ(ad->medium(), 1);
+  EXPECT_EQ(ad->medium(), PennantAd::Medium::Banner);
   EXPECT_EQ(ad->userImage()->pixelWidth(), 320);
   EXPECT_EQ(server.countOf("/static/iphone/img/canvas.png"), 1u);
   EXPECT_EQ(ad->accountingPixelUrl(), server.server.url("/pixel/cpm"));
@@ -180,9 +232,9 @@ TEST_F(PennantAdTest, AnswersAreAcceptedOnlyWithTheirRequiredKeys) {
     load(ad);
     ASSERT_EQ(controller->events.size(), 1u) << c.answer;
     EXPECT_EQ(controller->events[0], c.loads ? "load" : "fail") << c.answer;
-    EXPECT_EQ(ad->medium(), c.medium) << c.answer;
+    EXPECT_EQ(static_cast<int>(ad->medium()), c.medium) << c.answer;
     if (!c.loads) {
-      EXPECT_EQ(ad->state(), 6);
+      EXPECT_EQ(ad->state(), PennantAd::State::Failed);
       EXPECT_EQ(ad->activeDownloads(), nullptr);
     }
   }
@@ -223,6 +275,31 @@ TEST_F(PennantAdTest, ImagesThatAreNotPicturesFailTheAd) {
   EXPECT_EQ(server.countOf("/ad_source.php"), 1u) << "a bad icon fails the ad before it is requested";
 }
 
+TEST_F(PennantAdTest, AServerPathNeverLeavesTheMediaHost) {
+  host->embedded = false;
+  testing::LoopbackServer other;
+  other.server().Get(R"(/.*)", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content(testing::pngBytes(30, 30), "image/png");
+  });
+  const std::string port = std::to_string(std::stoi(other.url("").substr(other.url("").rfind(':') + 1)));
+  for (const std::string& path : {"@127.0.0.1:" + port + "/x.png", ":" + port + "/x.png", std::string("static/x.png")}) {
+    controller->events.clear();
+    server.setAnswer(R"({"text":"t","6":"url","url":"u","204":")" + path + R"("})");
+    auto ad = makeAd();
+    load(ad);
+    EXPECT_EQ(controller->events, std::vector<std::string>{"fail"}) << path;
+    EXPECT_EQ(ad->medium(), PennantAd::Medium::Text) << "accepted as a text ad; only its picture failed";
+  }
+  EXPECT_TRUE(other.requests().empty()) << "no request went to another host or port";
+
+  // An icon name from the server stays one path component on the host.
+  controller->events.clear();
+  server.setAnswer(R"({"text":"t","6":"url","18":"../../other?x#y","url":"u","204":"/static/ads/a.png"})");
+  load(makeAd());
+  EXPECT_EQ(controller->events, std::vector<std::string>{"load"});
+  EXPECT_EQ(server.countOf("/static/iphone/img/../../other?x#y.png"), 1u);
+}
+
 TEST_F(PennantAdTest, AServerErrorOrNoServerFailsTheAd) {
   host->embedded = false;
   server.setAnswer("{\"error\":true}", 500);
@@ -241,7 +318,7 @@ TEST_F(PennantAdTest, AnAdThatCannotEvenStartItsRequestFailsInsideRequest) {
   auto ad = makeAd();
   ad->request();
   EXPECT_EQ(controller->events, std::vector<std::string>{"fail"});
-  EXPECT_EQ(ad->state(), 6);
+  EXPECT_EQ(ad->state(), PennantAd::State::Failed);
 }
 
 TEST_F(PennantAdTest, AnAdWhoseControllerIsGoneReportsToNobody) {
@@ -250,8 +327,8 @@ TEST_F(PennantAdTest, AnAdWhoseControllerIsGoneReportsToNobody) {
   auto ad = makeAd();
   ad->request();
   controller.reset();
-  loop.runUntil([&] { return ad->state() == 5 || ad->state() == 6; });
-  EXPECT_EQ(ad->state(), 5);
+  loop.runUntil([&] { return ad->state() == PennantAd::State::Ready || ad->state() == PennantAd::State::Failed; });
+  EXPECT_EQ(ad->state(), PennantAd::State::Ready);
 }
 
 TEST_F(PennantAdTest, AHostThatOnlyNamesItsPublisherSendsTheSevenPairs) {

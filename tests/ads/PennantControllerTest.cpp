@@ -56,7 +56,7 @@ TEST_F(PennantControllerTest, ANewAdViewIsATransparentBannerWithItsRequestUnderW
   auto controller = controllerOf(view);
   ASSERT_NE(controller, nullptr);
   ASSERT_NE(controller->currentlyDisplayedAd(), nullptr);
-  EXPECT_GE(controller->currentlyDisplayedAd()->state(), 1);
+  EXPECT_NE(controller->currentlyDisplayedAd()->state(), PennantAd::State::Created);
 
   settle();
   ASSERT_EQ(host->received.size(), 1u);
@@ -102,7 +102,7 @@ TEST_F(PennantControllerTest, AnImageBannerBlocksRefreshes) {
   auto view = PennantView::requestAdWithDelegate(host);
   settle();
   ASSERT_EQ(host->received.size(), 1u);
-  EXPECT_EQ(controllerOf(view)->currentlyDisplayedAd()->medium(), 1);
+  EXPECT_EQ(controllerOf(view)->currentlyDisplayedAd()->medium(), PennantAd::Medium::Banner);
   view->requestFreshAd();
   view->requestFreshAd();
   settle();

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "AdServerFixture.h"
 #include "AdsTestSupport.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/FileManager.h"
@@ -34,7 +35,7 @@ TEST_F(PennantImageCacheTest, LivesInTheDocumentsFolder) {
 }
 
 TEST_F(PennantImageCacheTest, AStoredImageIsFreshUntilItsAgePassesTheLimit) {
-  cache.storeImageWithName(*picture(), "back");
+  cache.storeImageWithName(picture(), "back");
   EXPECT_TRUE(cache.imageIsInCache("back"));
   ASSERT_NE(cache.fetchImageNamed("back"), nullptr);
   EXPECT_EQ(cache.fetchImageNamed("back")->pixelWidth(), 6);
@@ -52,15 +53,15 @@ TEST_F(PennantImageCacheTest, AStoredImageIsFreshUntilItsAgePassesTheLimit) {
 }
 
 TEST_F(PennantImageCacheTest, StoringAgainReplacesTheFileAndResetsItsAge) {
-  cache.storeImageWithName(*picture(), "forward");
+  cache.storeImageWithName(picture(), "forward");
   FileManager::setModificationDateOfItemAtPath(pathOf("forward"), Date::now().dateByAddingTimeInterval(-4000000));
   EXPECT_FALSE(cache.imageIsInCache("forward"));
-  cache.storeImageWithName(*picture(), "forward");
+  cache.storeImageWithName(picture(), "forward");
   EXPECT_TRUE(cache.imageIsInCache("forward"));
 }
 
 TEST_F(PennantImageCacheTest, ImagesAreStoredAsPngWhateverTheyCameAs) {
-  cache.storeImageWithName(*picture("jpeg"), "call");
+  cache.storeImageWithName(picture("jpeg"), "call");
   auto bytes = FileManager::contentsAtPath(pathOf("call"));
   ASSERT_TRUE(bytes);
   EXPECT_EQ(bytes->substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
@@ -70,8 +71,57 @@ TEST_F(PennantImageCacheTest, MissingAndUndecodableFilesAreNotImages) {
   EXPECT_FALSE(cache.imageIsInCache("never-stored"));
   EXPECT_EQ(cache.fetchImageNamed("never-stored"), nullptr);
   FileManager::writeContentsAtomically(pathOf("garbage"), "this is no picture");
-  EXPECT_TRUE(cache.imageIsInCache("garbage")) << "freshness looks only at the file";
+  EXPECT_FALSE(cache.imageIsInCache("garbage")) << "a fresh file that does not decode is no image";
   EXPECT_EQ(cache.fetchImageNamed("garbage"), nullptr);
+  // Nor is a picture larger than any icon.
+  auto big = testimages::encode("png", 400, 400, testimages::checker);
+  FileManager::writeContentsAtomically(pathOf("big"), std::string(big.begin(), big.end()));
+  EXPECT_FALSE(cache.imageIsInCache("big"));
+}
+
+TEST_F(PennantImageCacheTest, EachImageIsDecodedOnceWhileItsFileIsUnchanged) {
+  auto image = picture();
+  cache.storeImageWithName(image, "url");
+  EXPECT_EQ(cache.fetchImageNamed("url"), image) << "the stored image is the decoded copy";
+  EXPECT_TRUE(cache.imageIsInCache("url"));
+  EXPECT_EQ(cache.fetchImageNamed("url"), image);
+
+  // A file changed behind the cache's back is decoded anew.
+  auto other = testimages::encode("png", 3, 3, testimages::checker);
+  FileManager::writeContentsAtomically(pathOf("url"), std::string(other.begin(), other.end()));
+  auto reread = cache.fetchImageNamed("url");
+  ASSERT_NE(reread, nullptr);
+  EXPECT_EQ(reread->pixelWidth(), 3);
+  EXPECT_EQ(cache.fetchImageNamed("url"), reread);
+}
+
+TEST_F(PennantImageCacheTest, TheFolderIsBoundedAndTheOldestFilesGoFirst) {
+  // Files stored over past refreshes, each a little older than the next,
+  // together just over the bound.
+  testing::AdServerFixture::clearImageCache();
+  const std::string filler(8 * 1024, 'x');
+  const int files = static_cast<int>(PennantImageCache::kMaximumTotalBytes / filler.size()) + 1;
+  for (int i = 0; i < files; ++i) {
+    const std::string name = "old" + std::to_string(i);
+    FileManager::writeContentsAtomically(pathOf(name), filler, FileManager::Durability::Cache);
+    FileManager::setModificationDateOfItemAtPath(pathOf(name), Date::now().dateByAddingTimeInterval(-10000 + i));
+  }
+  auto folderSize = [] {
+    std::uintmax_t total = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(PennantImageCache::imageCacheDirectory()))
+      total += entry.file_size();
+    return total;
+  };
+  ASSERT_GT(folderSize(), PennantImageCache::kMaximumTotalBytes);
+
+  // A server that names a new icon at every refresh.
+  for (int refresh = 0; refresh < 30; ++refresh) {
+    cache.storeImageWithName(picture(), "icon" + std::to_string(refresh));
+    EXPECT_LE(folderSize(), PennantImageCache::kMaximumTotalBytes) << refresh;
+  }
+  EXPECT_FALSE(FileManager::fileExistsAtPath(pathOf("old0"))) << "the oldest went first";
+  EXPECT_TRUE(FileManager::fileExistsAtPath(pathOf("old" + std::to_string(files - 1))));
+  for (int refresh = 0; refresh < 30; ++refresh) EXPECT_TRUE(cache.imageIsInCache("icon" + std::to_string(refresh)));
 }
 
 TEST_F(PennantImageCacheTest, NamesThatCouldLeaveTheFolderAreNeverStoredOrFound) {
@@ -79,14 +129,14 @@ TEST_F(PennantImageCacheTest, NamesThatCouldLeaveTheFolderAreNeverStoredOrFound)
   std::string outside = testing::testHome() + "/Documents/pennant/escaped";
   for (std::string name : {std::string(""), std::string("."), std::string(".."), std::string("../escaped"),
                            std::string("a/b"), std::string("/etc/passwd"), std::string("nul\0byte", 8)}) {
-    cache.storeImageWithName(*image, name);
+    cache.storeImageWithName(image, name);
     EXPECT_FALSE(cache.imageIsInCache(name)) << name;
     EXPECT_EQ(cache.fetchImageNamed(name), nullptr) << name;
   }
   EXPECT_FALSE(FileManager::fileExistsAtPath(outside));
   EXPECT_FALSE(FileManager::fileExistsAtPath(PennantImageCache::imageCacheDirectory() + "/nul"));
   // Names with dots that stay inside are fine.
-  cache.storeImageWithName(*image, "..hidden.png");
+  cache.storeImageWithName(image, "..hidden.png");
   EXPECT_TRUE(cache.imageIsInCache("..hidden.png"));
 }
 

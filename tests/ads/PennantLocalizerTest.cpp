@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 
 #include "AdsTestSupport.h"
 #include "ads/PennantAdServer.h"
 #include "platform/foundation/FileManager.h"
+#include "tests/platform/foundation/HostilePropertyLists.h"
 
 namespace pennant {
 namespace {
@@ -32,6 +34,14 @@ class PennantLocalizerTest : public ::testing::Test {
                           ++served;
                           if (request.matches[1] == "fr") {
                             response.set_content(kFrenchStrings, "text/plain");
+                          } else if (request.matches[1] == "gone") {
+                            response.status = 410;
+                          } else if (request.matches[1] == "busy") {
+                            response.status = 503;
+                          } else if (request.matches[1] == "xx") {
+                            // One byte more than any strings file may hold.
+                            response.set_content(std::string(PennantLocalizer::kMaximumStringsFileBytes + 1, ' '),
+                                                 "text/plain");
                           } else {
                             response.status = 404;
                           }
@@ -99,6 +109,22 @@ TEST_F(PennantLocalizerTest, AServerRefusalLeavesAnEmptyFileAndEndsTheAsking) {
   EXPECT_EQ(german->localizedStringForKey("Cancel"), "Cancel");
 }
 
+TEST_F(PennantLocalizerTest, OnlyAMissingFileIsFinalAServerErrorIsAskedAgain) {
+  auto gone = localizer("gone");
+  gone->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_EQ(FileManager::contentsAtPath(gone->stringsPathForLanguage("gone")), "");
+
+  auto busy = localizer("busy");
+  busy->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_FALSE(FileManager::fileExistsAtPath(busy->stringsPathForLanguage("busy")));
+  busy->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_EQ(served, 3) << "a 503 is no answer: the next ad request asks again";
+  EXPECT_FALSE(FileManager::fileExistsAtPath(busy->stringsPathForLanguage("busy")));
+}
+
 TEST_F(PennantLocalizerTest, ANetworkFailureLeavesNoFileSoTheNextRequestTriesAgain) {
   auto french = localizer("fr");
   PennantAdServer::setStaticMediaHost("http://127.0.0.1:" + std::to_string(testing::closedPort()));
@@ -139,6 +165,38 @@ TEST_F(PennantLocalizerTest, AnUnreadableFileMeansEnglish) {
   EXPECT_EQ(localizer("pt")->localizedStringForKey("Cancel"), "Cancel") << "not a dictionary";
 }
 
+TEST_F(PennantLocalizerTest, HostileStringsFilesAreRefusedQuicklyAndMeanEnglish) {
+  // A table as large as a real one could ever be is read.
+  std::string table;
+  for (int i = 0; i < 600; ++i) table += "\"Key " + std::to_string(i) + "\" = \"Texte " + std::to_string(i) + "\";\n";
+  ASSERT_LT(table.size(), PennantLocalizer::kMaximumStringsFileBytes);
+  FileManager::writeContentsAtomically(directory + "/fr.strings", table);
+  EXPECT_EQ(localizer("fr")->localizedStringForKey("Key 599"), "Texte 599");
+
+  // Shared objects under the size bound, a shape over it, and plain text
+  // over it: each read costs next to nothing and gives the keys back.
+  FileManager::writeContentsAtomically(directory + "/de.strings", hostileplists::sharedTrueArray(60000));
+  FileManager::writeContentsAtomically(directory + "/it.strings", hostileplists::sharedTrueArray(300000));
+  FileManager::writeContentsAtomically(directory + "/es.strings", table + table + table + table + table + table +
+                                                                      "\"Cancel\" = \"Cancelar\";\n");
+  for (const char* language : {"de", "it", "es"}) {
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(localizer(language)->localizedStringForKey("Cancel"), "Cancel") << language;
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 0.5) << language;
+  }
+}
+
+TEST_F(PennantLocalizerTest, AnOversizedDownloadIsStoppedAndAskedForAgain) {
+  auto hostile = localizer("xx");
+  hostile->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_EQ(served, 1);
+  EXPECT_FALSE(FileManager::fileExistsAtPath(hostile->stringsPathForLanguage("xx")));
+  hostile->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_EQ(served, 2) << "not a final answer: the next ad request asks again";
+}
+
 TEST(PennantLocalizerTable, ReadsEveryPropertyListForm) {
   EXPECT_EQ(PennantLocalizer::stringsTableFromData(kFrenchStrings).at("Cancel"), "Annuler");
   std::string xml =
@@ -152,6 +210,10 @@ TEST(PennantLocalizerTable, ReadsEveryPropertyListForm) {
   std::string utf16 = "\xff\xfe";
   for (char c : std::string("\"Ok\" = \"D'accord\";")) utf16 += std::string{c, '\0'};
   EXPECT_EQ(PennantLocalizer::stringsTableFromData(utf16).at("Ok"), "D'accord");
+  // A translation is cut to what a short text's place can show.
+  const auto longValue = PennantLocalizer::stringsTableFromData("\"Ok\" = \"" + std::string(60000, 'k') + "\";");
+  EXPECT_LT(longValue.at("Ok").size(), 2000u);
+  EXPECT_EQ(longValue.at("Ok").find_first_not_of('k'), std::string::npos);
   EXPECT_TRUE(PennantLocalizer::stringsTableFromData("").empty());
   EXPECT_TRUE(PennantLocalizer::stringsTableFromData("\x00\x01garbage").empty());
 }

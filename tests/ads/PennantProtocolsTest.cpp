@@ -61,6 +61,14 @@ TEST(PennantAdServer, BuildsEveryPathOnItsHost) {
   EXPECT_EQ(PennantAdServer::textAdImageURL("/static/ads/1.png"), "http://media.test/static/ads/1.png");
   EXPECT_EQ(PennantAdServer::localizedStringsURL("es"), "http://media.test/static/iphone/i18n/20090402/es.strings");
   EXPECT_EQ(PennantAdServer::canvasPageURL(), "http://media.test/static/iphone/canvas.html");
+  // Names and paths from the server cannot leave the host.
+  EXPECT_EQ(PennantAdServer::actionIconURL("../a/b?c#d e"), "http://media.test/static/iphone/img/..%2Fa%2Fb%3Fc%23d%20e.png");
+  for (const char* path : {"@127.0.0.1:9/x", ":81/x", ".evil.test/x", "x", "?q=1", "#f", "", "/a b", "/a\\b"}) {
+    EXPECT_EQ(PennantAdServer::textAdImageURL(path), std::nullopt) << path;
+  }
+  EXPECT_EQ(PennantAdServer::textAdImageURL("//other.test/x"), "http://media.test//other.test/x") << "a path, not a host";
+  PennantAdServer::setStaticMediaHost("http://user@media.test:8420");
+  EXPECT_EQ(PennantAdServer::textAdImageURL("/a.png"), "http://user@media.test:8420/a.png");
   PennantAdServer::setRequestHost(PennantAdServer::kDefaultRequestHost);
   PennantAdServer::setStaticMediaHost(PennantAdServer::kDefaultStaticMediaHost);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "AdServerFixture.h"
 #include "AdTestDelegates.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -132,6 +134,35 @@ TEST_F(PennantSingleAdViewTest, AnImageBannerIsItsPictureAndFiresItsPixelsOnce) 
   auto context = draw(banner);
   auto pixel = context->pixelAt(0, 0);
   EXPECT_GT(pixel->red + pixel->green + pixel->blue, 0) << "the checker picture, unscaled from 0,0";
+}
+
+TEST_F(PennantSingleAdViewTest, HostileTextsDrawInMillisecondsAndAreLaidOutOncePerSize) {
+  std::string accents = "a";
+  for (int i = 0; i < 200000; ++i) accents += "\xCC\x81";
+  for (const std::string& text : {std::string(500000, ' '), accents, std::string(40000, 'x'),
+                                  "Fresh " + std::string(30000, 'b') + " bread"}) {
+    auto banner = bannerFor(loadedAd(textAd(text)));
+    auto context = GraphicsContext::imageContext(320, 48, 2);
+    for (int i = 0; i < 3; ++i) {
+      const auto started = std::chrono::steady_clock::now();
+      banner->drawRect(*context, banner->bounds());
+      const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+      EXPECT_LT(seconds, 0.1) << "draw " << i << " of a text of " << text.size() << " bytes";
+    }
+    const auto layout = banner->textAdLayout();
+    EXPECT_LE(layout.textRect.size.height, 48);
+    EXPECT_GE(layout.textRect.origin.y, 0);
+  }
+
+  // The layout is made once for the ad and the banner's size.
+  auto banner = bannerFor(loadedAd(textAd("Fresh bread")));
+  draw(banner);
+  const auto first = banner->textAdLayout().text;
+  draw(banner);
+  EXPECT_EQ(banner->textAdLayout().text, first);
+  banner->setFrame({{0, 0}, {480, 48}});
+  EXPECT_NE(banner->textAdLayout().text, first) << "a new size, a new layout";
+  EXPECT_DOUBLE_EQ(banner->textAdLayout().textRight, 480 - 4 - 30 - 8);
 }
 
 TEST_F(PennantSingleAdViewTest, AnAdThatIsNotReadyDrawsNothing) {

@@ -40,8 +40,8 @@ class PennantURLDownloadTest : public ::testing::Test {
  protected:
   std::shared_ptr<PennantURLDownload> makeDownload() {
     auto download = PennantURLDownload::create();
-    download->setSuccessSelector(PennantURLDownload::selector(&Recorder::succeeded));
-    download->setFailureSelector(PennantURLDownload::selector(&Recorder::failed));
+    download->setSuccessSelector(PennantURLDownload::selector(recorder, &Recorder::succeeded));
+    download->setFailureSelector(PennantURLDownload::selector(recorder, &Recorder::failed));
     download->setDelegate(recorder);
     return download;
   }
@@ -163,6 +163,42 @@ TEST_F(PennantURLDownloadTest, ARedirectKeepsOnlyTheFinalBody) {
   EXPECT_EQ(server.requests().size(), 2u);
 }
 
+TEST_F(PennantURLDownloadTest, TheDeviceIdentifierNeverFollowsARedirectToAnotherOrigin) {
+  // The media host redirects, first on itself, then to another port (another
+  // origin, as another host would be), which redirects back.
+  LoopbackServer other;
+  const std::string home = server.url("");
+  const std::string away = other.url("");
+  server.server().Get("/start", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 301;
+    response.set_header("Location", "/step");
+  });
+  server.server().Get("/step", [away](const httplib::Request&, httplib::Response& response) {
+    response.status = 302;
+    response.set_header("Location", away + "/elsewhere");
+  });
+  other.server().Get("/elsewhere", [home](const httplib::Request&, httplib::Response& response) {
+    response.status = 307;
+    response.set_header("Location", home + "/back");
+  });
+  server.server().Get("/back", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content("arrived", "text/plain");
+  });
+  auto download = makeDownload();
+  download->loadContentsOfURLAtString(server.url("/start"));
+  runUntilDone();
+  EXPECT_EQ(recorder->successes, 1);
+  EXPECT_EQ(recorder->body, "arrived");
+
+  ASSERT_EQ(other.requests().size(), 1u);
+  EXPECT_EQ(other.requests()[0].headers.count("X-PENNANT-ISU"), 0u);
+  EXPECT_EQ(other.requests()[0].headers.count("USER-AGENT"), 1u) << "only the identifier is held back";
+  ASSERT_EQ(server.requests().size(), 3u);
+  for (const auto& request : server.requests()) {
+    EXPECT_EQ(request.headers.count("X-PENNANT-ISU"), 1u) << request.path << ": the host it was meant for";
+  }
+}
+
 TEST_F(PennantURLDownloadTest, ARefusedConnectionFailsWithMinusFour) {
   auto download = makeDownload();
   download->loadContentsOfURLAtString("http://127.0.0.1:" + std::to_string(testing::closedPort()) + "/ad");
@@ -260,8 +296,8 @@ TEST_F(PennantURLDownloadTest, AGoneDelegateHearsNothingAndTheDelegateMayDropThe
   };
   auto owner = std::make_shared<Owner>();
   owner->download = PennantURLDownload::create();
-  owner->download->setSuccessSelector(PennantURLDownload::selector(&Owner::done));
-  owner->download->setFailureSelector(PennantURLDownload::selector(&Owner::done));
+  owner->download->setSuccessSelector(PennantURLDownload::selector(owner, &Owner::done));
+  owner->download->setFailureSelector(PennantURLDownload::selector(owner, &Owner::done));
   owner->download->setDelegate(owner);
   owner->download->loadContentsOfURLAtString(server.url("/a"));
   loop.runUntil([&] { return owner->calls > 0; });

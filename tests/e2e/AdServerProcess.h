@@ -22,16 +22,19 @@ namespace e2e {
 
 class AdServerProcess {
  public:
-  // `inventory` relative to the source tree; `faultsJson` an array of fault
-  // rules installed at start, or empty.
-  AdServerProcess(const std::string& folder, const std::string& inventory, const std::string& faultsJson = "") {
+  // `inventory` relative to the source tree (or an absolute path);
+  // `faultsJson` an array of fault rules installed at start, or empty;
+  // `extraArguments` more flags for the server.
+  AdServerProcess(const std::string& folder, const std::string& inventory, const std::string& faultsJson = "",
+                  const std::vector<std::string>& extraArguments = {}) {
     const char* binary = std::getenv("PENNANT_ADSERVER");
     const char* source = std::getenv("PENNANT_SOURCE_DIR");
     if (!binary || !source) return;
     logPath_ = folder + "/requests.jsonl";
     const std::string outPath = folder + "/server.out";
-    std::vector<std::string> args = {binary, "--port", "0", "--inventory", std::string(source) + "/" + inventory,
-                                     "--log", logPath_};
+    const std::string inventoryPath = inventory.front() == '/' ? inventory : std::string(source) + "/" + inventory;
+    std::vector<std::string> args = {binary, "--port", "0", "--inventory", inventoryPath, "--log", logPath_};
+    args.insert(args.end(), extraArguments.begin(), extraArguments.end());
     if (!faultsJson.empty()) {
       std::ofstream(folder + "/faults.json") << faultsJson;
       args.insert(args.end(), {"--faults", folder + "/faults.json"});

@@ -68,7 +68,8 @@ std::string AppRun::program() {
   return path ? path : "vorla-button";
 }
 
-RunResult AppRun::raw(const std::vector<std::string>& arguments, const std::string& outDir) {
+RunResult AppRun::raw(const std::vector<std::string>& arguments, const std::string& outDir,
+                      const std::string& programPath) {
   RunResult result;
   result.outDir = outDir;
   const std::string errPath = (fs::temp_directory_path() / ("vorla-e2e-stderr-" + std::to_string(::getpid()))).string();
@@ -76,7 +77,7 @@ RunResult AppRun::raw(const std::vector<std::string>& arguments, const std::stri
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<std::string> args = {program()};
+  std::vector<std::string> args = {programPath.empty() ? program() : programPath};
   args.insert(args.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
@@ -95,21 +96,21 @@ RunResult AppRun::raw(const std::vector<std::string>& arguments, const std::stri
 }
 
 RunResult AppRun::headless(const std::string& home, const std::string& script,
-                           const std::vector<std::string>& extra) {
+                           const std::vector<std::string>& extra, const std::string& programPath) {
   static int counter = 0;
   const std::string outDir = home + "-out-" + std::to_string(++counter);
   const std::string scriptPath = outDir + ".script";
   std::ofstream(scriptPath) << script;
+  std::vector<std::string> args = {"--headless", "--script",    scriptPath,  "--out", outDir,
+                                   "--home",     home,          "--device-id", "e2e-device"};
   // Without an ad server of the test's own, ads go to a port where nothing
   // listens: the banner's first ad fails at once, whatever runs on this
-  // machine.
-  std::vector<std::string> args = {"--headless",  "--script",       scriptPath,
-                                   "--out",       outDir,           "--home",
-                                   home,          "--device-id",    "e2e-device",
-                                   "--request-host", "http://127.0.0.1:1", "--media-host",
-                                   "http://127.0.0.1:1"};
+  // machine. Only the app hosts the ad library, whose flags these are.
+  if (programPath.empty() || programPath == program()) {
+    args.insert(args.end(), {"--request-host", "http://127.0.0.1:1", "--media-host", "http://127.0.0.1:1"});
+  }
   args.insert(args.end(), extra.begin(), extra.end());
-  auto result = raw(args, outDir);
+  auto result = raw(args, outDir, programPath);
   std::ifstream journal(outDir + "/events.jsonl");
   for (std::string line; std::getline(journal, line);) {
     if (!line.empty()) result.events.push_back(parseEvent(line));

@@ -61,11 +61,13 @@ class AppRun {
  public:
   // The program under test, from $VORLA_BUTTON.
   static std::string program();
-  // Runs `script` headless with --home `home` and the extra arguments.
+  // Runs `script` headless with --home `home` and the extra arguments; the
+  // program is `program` when given (another app on the same platform).
   static RunResult headless(const std::string& home, const std::string& script,
-                            const std::vector<std::string>& extra = {});
+                            const std::vector<std::string>& extra = {}, const std::string& program = "");
   // Runs the program with exactly these arguments (no journal read).
-  static RunResult raw(const std::vector<std::string>& arguments, const std::string& outDir = "");
+  static RunResult raw(const std::vector<std::string>& arguments, const std::string& outDir = "",
+                       const std::string& program = "");
 };
 
 // Pixel helpers on screenshots (points at scale 1).

@@ -6,14 +6,9 @@
 # Usage (under xvfb-run -a): window_test.sh PATH/TO/vorla-button
 set -eu
 
-app=$1
 test_name="window test"
 . "$(dirname "$0")/window_test_lib.sh"
-
-VORLA_SCREENSHOTS="$work" "$app" --home "$work/home" --out "$work/out" --open-urls log --audio off \
-  --device-id window-test 2>"$work/stderr" &
-pid=$!
-wait_for_window
+start_window_app "$1" --device-id window-test
 
 # The big English button, then the Spanish screen's bar button.
 xdotool mousemove --window "$wid" 160 239 click 1

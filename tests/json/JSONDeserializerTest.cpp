@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include "json/CanonicalWriter.h"
 #include "json/JSONScanner.h"
@@ -161,6 +162,19 @@ TEST(JSONDeserializerDictionaries, LaterDuplicateKeyWins) {
   EXPECT_EQ(alike->numberForKey("ayb"), 2.0);
   EXPECT_EQ(alike->numberForKey(""), 5.0);
 
+  // Up to the most keys kept in document order, each of them repeated last.
+  for (int count = 2; count <= 16; ++count) {
+    for (int repeated = 0; repeated < count; ++repeated) {
+      std::string members;
+      for (int i = 0; i < count; ++i) members += "\"key" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+      const auto dictionary = dictionaryOf("{" + members + "\"key" + std::to_string(repeated) + "\":-1}");
+      ASSERT_NE(dictionary, nullptr);
+      ASSERT_EQ(dictionary->size(), static_cast<std::size_t>(count));
+      ASSERT_EQ(dictionary->numberForKey("key" + std::to_string(repeated)), -1.0) << count << " " << repeated;
+      ASSERT_EQ(dictionary->numberForKey("key" + std::to_string((repeated + 1) % count)), (repeated + 1) % count);
+    }
+  }
+
   std::string text = "{";
   for (int i = 0; i < 100; ++i) text += "\"k" + std::to_string(i % 40) + "\":" + std::to_string(i) + ",";
   text += "\"\\u006b7\":-1}";  // "k7" written with an escape is the same key
@@ -187,6 +201,88 @@ TEST(JSONDeserializerDictionaries, HugeObjectsStayFast) {
   EXPECT_EQ(dictionary->numberForKey("key299999"), 299999.0);
   // Pairwise de-duplication would take minutes here.
   EXPECT_LT(elapsed, std::chrono::seconds(10));
+}
+
+TEST(JSONDeserializerReuse, MemoryIsReusedOnlyOnceTheValuesAreDropped) {
+  auto deserializer = JSONDeserializer::deserializer();
+  const auto data = ByteScanner::dataWithBytes(R"({"list":[1,{"s":"a\nb"}],"t":"x"})");
+  const Value* firstRoot = nullptr;
+  {
+    const auto first = deserializer->deserializeAsDictionaryError(data, nullptr);
+    ASSERT_NE(first, nullptr);
+    firstRoot = first.get();
+  }
+  // Nothing of the first parse is held: the second lands where it was.
+  const auto second = deserializer->deserializeAsDictionaryError(data, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second.get(), firstRoot);
+  // Held: the next parse takes fresh memory and the held one stays as it is.
+  const auto third = deserializer->deserializeAsDictionaryError(ByteScanner::dataWithBytes(R"({"t":"other"})"), nullptr);
+  ASSERT_NE(third, nullptr);
+  EXPECT_NE(third.get(), second.get());
+  EXPECT_EQ(CanonicalWriter::canonicalForm(*second), R"({"list":[1,{"s":"a\u000ab"}],"t":"x"})");
+  EXPECT_EQ(third->stringForKey("t"), "other");
+}
+
+TEST(JSONDeserializerReuse, AWeakPointerNeverSeesALaterParse) {
+  auto deserializer = JSONDeserializer::deserializer();
+  std::weak_ptr<const Value> weak;
+  std::weak_ptr<const Value> weakChild;
+  {
+    const auto value = deserializer->deserializeError(ByteScanner::dataWithBytes(R"({"a":"first"})"), nullptr);
+    weak = value;
+    weakChild = std::shared_ptr<const Value>(value, value->objectForKey("a"));
+  }
+  EXPECT_TRUE(weak.expired());
+  const auto later = deserializer->deserializeError(ByteScanner::dataWithBytes(R"({"a":"later"})"), nullptr);
+  ASSERT_NE(later, nullptr);
+  EXPECT_EQ(weak.lock(), nullptr);
+  EXPECT_EQ(weakChild.lock(), nullptr);
+}
+
+std::string itemsDocument(const std::string& label) {
+  std::string text = "{\"items\":[";
+  for (int i = 0; i < 2000; ++i) text += "{\"n\":" + std::to_string(i) + ",\"s\":\"\\u00e9" + label + "\"},";
+  return text + "0]}";
+}
+
+TEST(JSONDeserializerReuse, ValuesHeldAndDroppedOnAnotherThread) {
+  auto deserializer = JSONDeserializer::deserializer();
+  for (int round = 0; round < 5; ++round) {
+    auto value = deserializer->deserializeAsDictionaryError(ByteScanner::dataWithBytes(itemsDocument("held")), nullptr);
+    ASSERT_NE(value, nullptr);
+    // The reader thread holds the value while this thread parses on; the
+    // parses must not land in its memory, and its drop at the end must
+    // hand the memory back safely.
+    std::thread reader([held = std::move(value)] {
+      for (int pass = 0; pass < 20; ++pass) {
+        for (const Value& item : held->arrayForKey("items")->elements().first(2000)) {
+          ASSERT_EQ(item.stringForKey("s"), "\xc3\xa9held");
+        }
+      }
+    });
+    for (int i = 0; i < 5; ++i) {
+      const auto other = deserializer->deserializeAsDictionaryError(ByteScanner::dataWithBytes(itemsDocument("other")),
+                                                                     nullptr);
+      ASSERT_NE(other, nullptr);
+    }
+    reader.join();
+  }
+}
+
+TEST(JSONDeserializerReuse, AFailedParseSpoilsNeitherTheHeldNorTheNext) {
+  auto deserializer = JSONDeserializer::deserializer();
+  const auto held = deserializer->deserializeError(ByteScanner::dataWithBytes(R"(["k\u00e9p",[1,2]])"), nullptr);
+  platform::Error error;
+  EXPECT_EQ(deserializer->deserializeAsDictionaryError(ByteScanner::dataWithBytes(R"({"a":[1,"\u00e9",{"b":]})"), &error),
+            nullptr);
+  EXPECT_EQ(error.code, -4);
+  EXPECT_EQ(deserializer->deserializeAsDictionaryError(ByteScanner::dataWithBytes(""), &error), nullptr);
+  EXPECT_EQ(error.domain, kJSONReaderErrorDomain);
+  const auto next = deserializer->deserializeAsDictionaryError(ByteScanner::dataWithBytes(R"({"a":[1,"\u00e9"]})"), &error);
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(CanonicalWriter::canonicalForm(*next), "{\"a\":[1,\"\\u00e9\"]}");
+  EXPECT_EQ(CanonicalWriter::canonicalForm(*held), "[\"k\\u00e9p\",[1,2]]");
 }
 
 }  // namespace

@@ -71,11 +71,56 @@ TEST_F(InspectAds, AdShowsAcceptanceFieldsAndDownloads) {
             std::string::npos)
       << banner.out;
 
+  // A path that would leave the media host: accepted, but its picture has
+  // no URL, so that download fails.
+  auto hostile = this->run("ad --media-host http://media.test -",
+                           R"({"text":"t","6":"url","url":"u","204":"@127.0.0.1:9/x.png"})");
+  EXPECT_EQ(hostile.status, 0);
+  EXPECT_NE(hostile.out.find("{\"identifier\":\"userImage\",\"url\":null}"), std::string::npos) << hostile.out;
+
   auto rejected = this->run("ad -", R"({"6":"url","url":"u"})");
   EXPECT_EQ(rejected.status, 1);
   EXPECT_NE(rejected.out.find("\"accepted\":false,\"downloads\":[]"), std::string::npos);
   EXPECT_EQ(this->run("ad -", " {\"text\":\"leading space\"}").status, 1);
   EXPECT_EQ(this->run("ad").status, 2);
+}
+
+TEST_F(InspectAds, ClickShowsTheDestinationTheAcquisitionAndTheContactCard) {
+  auto call = this->run("click -", R"({"redirect_url":"tel:+15555550123","acquisition_url":"http://a/1"})");
+  EXPECT_EQ(call.status, 0);
+  EXPECT_EQ(call.out,
+            "{\"acquisitionUrl\":\"http://a/1\",\"contact\":null,\"destination\":\"tel:+15555550123\","
+            "\"failed\":false,\"redirectUrl\":\"tel:+15555550123\"}\n");
+
+  auto contact = this->run("click -", R"({"contact":{"organization":"Sunrise; Bakery","phonenums":{"work":5550100}},)"
+                                      R"("acquisition_url":["not text"]})");
+  EXPECT_EQ(contact.status, 0);
+  EXPECT_NE(contact.out.find("\"acquisitionUrl\":null"), std::string::npos) << contact.out;
+  EXPECT_NE(contact.out.find("ORG:Sunrise\\\\; Bakery\\u000d\\u000a"), std::string::npos) << contact.out;
+  EXPECT_NE(contact.out.find("TEL;TYPE=work:5550100"), std::string::npos) << contact.out;
+  EXPECT_NE(contact.out.find("\"destination\":null"), std::string::npos);
+
+  EXPECT_EQ(this->run("click -", "").status, 1);
+  auto wrongType = this->run("click -", R"({"redirect_url":42})");
+  EXPECT_EQ(wrongType.status, 1);
+  EXPECT_NE(wrongType.out.find("\"failed\":true"), std::string::npos);
+  EXPECT_EQ(this->run("click -", "not JSON").out,
+            "{\"acquisitionUrl\":null,\"contact\":null,\"destination\":null,\"failed\":false,\"redirectUrl\":null}\n");
+  EXPECT_EQ(this->run("click").status, 2);
+}
+
+TEST_F(InspectAds, VcardPrintsTheEntryAsItWouldBeWritten) {
+  auto card = this->run("vcard -", R"({"organization":"Sunrise Bakery","note":"Open 6-18,\nevery day",)"
+                                   R"("addresses":{"work":{"Street":"12 Mill Lane","City":"Springfield"}}})");
+  EXPECT_EQ(card.status, 0);
+  EXPECT_EQ(card.out.rfind("BEGIN:VCARD\r\nVERSION:4.0\r\n", 0), 0u) << card.out;
+  for (const char* line : {"KIND:org\r\n", "FN:Sunrise Bakery\r\n", "ORG:Sunrise Bakery\r\n",
+                           "NOTE:Open 6-18\\,\\nevery day\r\n", "ADR;TYPE=work:;;12 Mill Lane;Springfield;;;\r\n",
+                           "UID:pennant-inspect\r\n"}) {
+    EXPECT_NE(card.out.find(line), std::string::npos) << line << card.out;
+  }
+  EXPECT_EQ(this->run("vcard -", R"({"note":"no name"})").status, 1);
+  EXPECT_EQ(this->run("vcard").status, 2);
 }
 
 }  // namespace

@@ -22,8 +22,12 @@ bool isKnownPath(std::string_view path) {
 
 }  // namespace
 
-AdRoutes::AdRoutes(std::shared_ptr<const Inventory> inventory, StaticContent staticContent, std::string baseUrl)
-    : inventory_(std::move(inventory)), staticContent_(std::move(staticContent)), baseUrl_(std::move(baseUrl)) {}
+AdRoutes::AdRoutes(std::shared_ptr<const Inventory> inventory, StaticContent staticContent, std::string baseUrl,
+                   std::optional<std::string> onlyAction)
+    : inventory_(std::move(inventory)),
+      staticContent_(std::move(staticContent)),
+      baseUrl_(std::move(baseUrl)),
+      onlyAction_(std::move(onlyAction)) {}
 
 std::string AdRoutes::withBase(std::string_view text, std::string_view base) {
   std::string out;
@@ -67,10 +71,13 @@ Answer AdRoutes::answer(std::string_view method, std::string_view path, const Qu
 Answer AdRoutes::adRequest(const QueryString& query) {
   const auto publisher = query.value("s");
   if (!publisher || publisher->empty()) return Answer{400, "{\"error\":\"missing parameter s\"}", "application/json"};
-  std::optional<std::string> action;
+  std::optional<std::string> action = onlyAction_;
   std::string selection = "all";
   if (query.value("m") == "test") {
-    action = query.value("test_action");
+    if (auto testAction = query.value("test_action")) {
+      if (onlyAction_ && *onlyAction_ != *testAction) return notFound(true);
+      action = testAction;
+    }
     selection = action ? "test:" + *action : "test";
   }
   const auto candidates = inventory_->liveAds(action);

@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,7 +34,10 @@ inline constexpr std::string_view kBasePlaceholder = "{{base}}";
 
 class AdRoutes {
  public:
-  AdRoutes(std::shared_ptr<const Inventory> inventory, StaticContent staticContent, std::string baseUrl);
+  // With `onlyAction`, ad requests are answered only with live ads of that
+  // action (a test-mode request for another action finds none).
+  AdRoutes(std::shared_ptr<const Inventory> inventory, StaticContent staticContent, std::string baseUrl,
+           std::optional<std::string> onlyAction = std::nullopt);
 
   Answer answer(std::string_view method, std::string_view path, const QueryString& query);
 
@@ -50,6 +54,7 @@ class AdRoutes {
   std::shared_ptr<const Inventory> inventory_;
   StaticContent staticContent_;
   std::string baseUrl_;
+  std::optional<std::string> onlyAction_;
   std::mutex mutex_;
   std::map<std::string, std::size_t, std::less<>> nextIndex_;
 };

@@ -58,6 +58,10 @@ std::unique_ptr<AdServer> AdServer::create(Configuration configuration, std::str
   }
   auto inventory = Inventory::loadFromDirectory(configuration.inventoryDirectory, error);
   if (!inventory) return nullptr;
+  if (configuration.onlyAction && inventory->liveAds(configuration.onlyAction).empty()) {
+    if (error) *error = "no live ad of the inventory has the action \"" + *configuration.onlyAction + "\"";
+    return nullptr;
+  }
   auto staticContent = StaticContent::fromInventory(*inventory, error);
   if (!staticContent) return nullptr;
 
@@ -93,7 +97,8 @@ std::unique_ptr<AdServer> AdServer::create(Configuration configuration, std::str
   }
   const bool v6 = host.find(':') != std::string::npos;
   server->baseUrl_ = "http://" + (v6 ? "[" + host + "]" : host) + ":" + std::to_string(server->port_);
-  server->routes_ = std::make_unique<AdRoutes>(inventory, std::move(*staticContent), server->baseUrl_);
+  server->routes_ = std::make_unique<AdRoutes>(inventory, std::move(*staticContent), server->baseUrl_,
+                                               configuration.onlyAction);
   server->faults_.add(std::move(configuration.faults));
 
   AdServer* self = server.get();

@@ -19,6 +19,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <random>
 #include <string>
@@ -46,6 +47,9 @@ class AdServer {
     int port = 0;                    // 0: any free port
     std::string logFile;             // empty: no log
     std::vector<FaultRule> faults;   // installed before the first request
+    // Serve only the live ads of this action; the server does not start
+    // when no live ad has it.
+    std::optional<std::string> onlyAction;
   };
 
   // nullptr with *error when anything fails.

@@ -19,6 +19,7 @@ std::optional<int> portFromText(const std::string& text) {
 
 std::string CommandLine::usage() {
   return "usage: pennant-adserver [--port N] [--inventory DIR] [--log FILE] [--host 127.0.0.1] [--faults FILE]\n"
+         "                       [--only-action ACTION]\n"
          "\n"
          "Serves the ad protocol from an inventory folder on a loopback address.\n"
          "  --port N          port to listen on; 0 picks a free one (env PENNANT_ADSERVER_PORT, default 0)\n"
@@ -26,6 +27,8 @@ std::string CommandLine::usage() {
          "  --log FILE        append one JSON line per request (env PENNANT_ADSERVER_LOG)\n"
          "  --host ADDRESS    loopback address: 127.x.x.x, ::1 or localhost (env PENNANT_ADSERVER_HOST)\n"
          "  --faults FILE     JSON array of faults installed at start (env PENNANT_ADSERVER_FAULTS)\n"
+         "  --only-action A   serve only the live ads whose action (\"6\") is A, such as url, canvas, call,\n"
+         "                    contact (env PENNANT_ADSERVER_ONLY_ACTION, default every live ad)\n"
          "Prints \"listening on http://HOST:PORT\" once it accepts requests; stops on SIGINT or SIGTERM.\n";
 }
 
@@ -41,6 +44,7 @@ CommandLine::Result CommandLine::parse(const std::vector<std::string>& arguments
   std::string log = fromEnv("PENNANT_ADSERVER_LOG", "");
   std::string host = fromEnv("PENNANT_ADSERVER_HOST", "127.0.0.1");
   std::string faults = fromEnv("PENNANT_ADSERVER_FAULTS", "");
+  std::string onlyAction = fromEnv("PENNANT_ADSERVER_ONLY_ACTION", "");
 
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& flag = arguments[i];
@@ -52,8 +56,9 @@ CommandLine::Result CommandLine::parse(const std::vector<std::string>& arguments
                           : flag == "--inventory" ? &inventory
                           : flag == "--log"       ? &log
                           : flag == "--host"      ? &host
-                          : flag == "--faults"    ? &faults
-                                                  : nullptr;
+                          : flag == "--faults"      ? &faults
+                          : flag == "--only-action" ? &onlyAction
+                                                    : nullptr;
     if (!target) {
       result.error = "unknown argument: " + flag;
       return result;
@@ -81,6 +86,7 @@ CommandLine::Result CommandLine::parse(const std::vector<std::string>& arguments
   configuration.inventoryDirectory = inventory;
   configuration.logFile = log;
   configuration.host = host;
+  if (!onlyAction.empty()) configuration.onlyAction = onlyAction;
   if (!faults.empty()) {
     std::ifstream in(faults, std::ios::binary);
     if (!in) {

@@ -7,6 +7,7 @@
 //   --log FILE        PENNANT_ADSERVER_LOG        none
 //   --host ADDRESS    PENNANT_ADSERVER_HOST       127.0.0.1 (loopback only)
 //   --faults FILE     PENNANT_ADSERVER_FAULTS     none (a JSON array of faults)
+//   --only-action A   PENNANT_ADSERVER_ONLY_ACTION  none (every live ad is served)
 //   --help
 
 #include <optional>

@@ -3,7 +3,8 @@
 // Reads FILE (or standard input for "-") as the ad library reads an answer to
 // an ad request and prints one canonical JSON line: whether the ad is
 // accepted, the fields read, the downloads the ad would start once accepted
-// (its picture, and its action icon unless that icon is cached), and the
+// (its picture, and its action icon unless that icon is cached; a picture
+// whose URL the library refuses to build shows a null URL), and the
 // pixels its first drawing would fire. Exit 0 when accepted, 1 when rejected.
 
 #include <fstream>
@@ -28,12 +29,18 @@ void appendField(std::string& out, const char* key, const std::optional<std::str
   json::CanonicalWriter::appendString(out, *value);
 }
 
-void appendDownload(std::string& out, const char* identifier, const std::string& url) {
+// A null URL is a download that fails at once: the answer named a picture
+// that the library will not fetch from where it points.
+void appendDownload(std::string& out, const char* identifier, const std::optional<std::string>& url) {
   if (out.back() != '[') out += ',';
   out += "{\"identifier\":";
   json::CanonicalWriter::appendString(out, identifier);
   out += ",\"url\":";
-  json::CanonicalWriter::appendString(out, url);
+  if (url) {
+    json::CanonicalWriter::appendString(out, *url);
+  } else {
+    out += "null";
+  }
   out += '}';
 }
 
@@ -71,7 +78,7 @@ int runAd(const std::vector<std::string>& arguments) {
   std::string line = accepted ? "{\"accepted\":true" : "{\"accepted\":false";
   line += ",\"downloads\":[";
   if (accepted) {
-    appendDownload(line, "userImage", *answer.imageUrl);
+    appendDownload(line, "userImage", answer.imageUrl);
     appendDownload(line, "actionIcon", PennantAdServer::actionIconURL(*answer.actionImageName));
   }
   line += "],\"fields\":{";
@@ -84,7 +91,7 @@ int runAd(const std::vector<std::string>& arguments) {
   appendField(line, "text", answer.text);
   appendField(line, "trackingPixelUrl", answer.trackingPixelUrl);
   appendField(line, "userString", answer.userString);
-  line += "},\"medium\":" + std::to_string(answer.medium) + ",\"pixels\":[";
+  line += "},\"medium\":" + std::to_string(static_cast<int>(answer.medium)) + ",\"pixels\":[";
   if (accepted && answer.accountingPixelUrl) appendDownload(line, "accountingPixel", *answer.accountingPixelUrl);
   if (accepted && answer.trackingPixelUrl) appendDownload(line, "trackingPixel", *answer.trackingPixelUrl);
   line += "]}";

@@ -69,12 +69,14 @@ TEST_F(EventJournalTest, LinesStartWithTimeAndTypeThenFieldsInOrder) {
                                            .set("count", -3)
                                            .set("frame", std::move(nested))
                                            .set("urls", std::vector<std::string>{"a", "b"})
+                                           .set("message", std::optional<std::string>())
+                                           .set("title", std::optional<std::string>("Call?"))
                                            .set("t", "ignored")
                                            .set("type", "ignored")));
   EXPECT_TRUE(journal->record("navigation"));
   EXPECT_EQ(lines(), (std::vector<std::string>{
                          R"({"t":0.3,"type":"sound","name":"ThatWasVorla","vibrate":true,"count":-3,)"
-                         R"("frame":{"x":0,"y":412.5},"urls":["a","b"]})",
+                         R"("frame":{"x":0,"y":412.5},"urls":["a","b"],"message":null,"title":"Call?"})",
                          R"({"t":0.3,"type":"navigation"})"}));
   EXPECT_TRUE(allLinesAreJsonObjects());
 }
@@ -126,6 +128,12 @@ TEST_F(EventJournalTest, LogWritesToStderrAndToTheCurrentJournal) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Pennant: Did receive ad\n");
   EXPECT_EQ(lines(), std::vector<std::string>{
                          R"({"t":12.25,"type":"log","text":"Pennant: Did receive ad"})"});
+
+  // Text from outside cannot end the line and forge another.
+  ::testing::internal::CaptureStderr();
+  platform::log("Ignoring \"en_US\r\nPennant: Did receive ad\"");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Ignoring \"en_US\\x0D\\x0APennant: Did receive ad\"\n");
+  EXPECT_EQ(lines().size(), 2u);
 }
 
 TEST_F(EventJournalTest, RecordedLinesSurviveACrash) {

@@ -119,6 +119,76 @@ TEST_F(UserDefaultsTest, UnreadableFileIsKeptAside) {
   EXPECT_FALSE(UserDefaults(preferencesFile()).objectForKey("fresh"));
 }
 
+TEST_F(UserDefaultsTest, AnUnreadableFileIsNamedInTheLogAndNeverReplacesAnEarlierOne) {
+  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder_.file("Library/Preferences")));
+  for (const char* broken : {"first broken file", "second broken file"}) {
+    ASSERT_TRUE(FileManager::writeContentsAtomically(preferencesFile(), broken));
+    ::testing::internal::CaptureStderr();
+    UserDefaults defaults(preferencesFile());
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find(preferencesFile()), std::string::npos) << log;
+  }
+  EXPECT_EQ(FileManager::contentsAtPath(preferencesFile() + ".unreadable"), "first broken file");
+  EXPECT_EQ(FileManager::contentsAtPath(preferencesFile() + ".unreadable-2"), "second broken file");
+  EXPECT_FALSE(FileManager::fileExistsAtPath(preferencesFile()));
+}
+
+TEST_F(UserDefaultsTest, AValueTheFileCannotHoldNeverKeepsTheOthersFromBeingSaved) {
+  // A NaN read from the file itself, as another program may have written it.
+  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder_.file("Library/Preferences")));
+  ASSERT_TRUE(FileManager::writeContentsAtomically(
+      preferencesFile(), "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>ratio</key><real>nan</real>"
+                         "<key>shouldVibrate</key><true/></dict></plist>"));
+  UserDefaults defaults(preferencesFile());
+  std::vector<std::string> saved;
+  defaults.setWriteObserver(
+      [&](const std::string& key, const std::optional<PropertyListValue>&) { saved.push_back(key); });
+
+  ::testing::internal::CaptureStderr();
+  defaults.setBoolForKey(false, "shouldVibrate");
+  defaults.setObjectForKey(PropertyListValue(std::string("nul\0inside", 10)), "name");
+  defaults.setObjectForKey(PropertyListValue(Date::dateWithTimeIntervalSince1970(1e12)), "until");
+  defaults.setIntegerForKey(3, "count");
+  const std::string log = ::testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(saved, (Strings{"shouldVibrate", "count"})) << "only what the file holds is reported";
+  UserDefaults reread(preferencesFile());
+  EXPECT_EQ(reread.objectForKey("shouldVibrate"), PropertyListValue(false));
+  EXPECT_EQ(reread.integerForKey("count"), 3);
+  EXPECT_FALSE(reread.objectForKey("name"));
+  EXPECT_FALSE(reread.objectForKey("until"));
+  EXPECT_TRUE(defaults.objectForKey("name")) << "kept in memory";
+  EXPECT_FALSE(defaults.synchronize());
+  // Each unwritable value is named once, not at every save.
+  for (const char* key : {"\"ratio\"", "\"name\"", "\"until\""}) {
+    const auto first = log.find(key);
+    EXPECT_NE(first, std::string::npos) << key << " in " << log;
+    EXPECT_EQ(log.find(key, first + 1), std::string::npos) << key << " in " << log;
+  }
+
+  // Once the bad values are gone the file holds everything again.
+  for (const char* key : {"ratio", "name", "until"}) defaults.removeObjectForKey(key);
+  EXPECT_TRUE(defaults.synchronize());
+  EXPECT_EQ(saved.size(), 5u) << "the removals of ratio, name and until";
+}
+
+TEST_F(UserDefaultsTest, AChangeIsReportedOnlyOnceItIsWritten) {
+  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder_.file("Library")));
+  ASSERT_TRUE(FileManager::writeContentsAtomically(folder_.file("Library/Preferences"), "x"));
+  UserDefaults defaults(preferencesFile());
+  std::vector<std::pair<std::string, std::optional<PropertyListValue>>> saved;
+  defaults.setWriteObserver([&](const std::string& key, const std::optional<PropertyListValue>& value) {
+    saved.emplace_back(key, value);
+  });
+  defaults.setBoolForKey(true, "shouldVibrate");
+  EXPECT_TRUE(saved.empty()) << "the write failed";
+  ASSERT_TRUE(FileManager::removeItemAtPath(folder_.file("Library/Preferences")));
+  EXPECT_TRUE(defaults.synchronize());
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0].first, "shouldVibrate");
+  EXPECT_EQ(saved[0].second, PropertyListValue(true));
+}
+
 TEST_F(UserDefaultsTest, FailedWritesAreRetried) {
   // The preferences folder cannot be made while a file is in its place.
   ASSERT_TRUE(FileManager::createDirectoryAtPath(folder_.file("Library")));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -28,11 +29,18 @@ Rgba gradient(int x, int y) {
 }
 
 Rgba pixelOf(const Image& image, int x, int y) {
-  auto p = image.rgbaPixels().subspan(static_cast<std::size_t>(y * image.pixelWidth() + x) * 4, 4);
+  const auto pixels = image.rgbaPixels();
+  const auto p = std::span(pixels).subspan(static_cast<std::size_t>(y * image.pixelWidth() + x) * 4, 4);
   return Rgba{p[0], p[1], p[2], p[3]};
 }
 
-TEST(ImageDecode, PngKeepsStraightPixelsAndPremultipliesForDrawing) {
+bool samePixels(const Image& a, const Image& b) {
+  const auto first = a.rgbaPixels();
+  const auto second = b.rgbaPixels();
+  return first == second;
+}
+
+TEST(ImageDecode, PngIsPremultipliedForDrawingAndGivesItsVisiblePixelsBack) {
   auto image = Image::imageWithData(testimages::encode("png", 5, 4, gradient));
   ASSERT_TRUE(image);
   EXPECT_EQ(image->size(), (Size{5, 4}));
@@ -40,7 +48,14 @@ TEST(ImageDecode, PngKeepsStraightPixelsAndPremultipliesForDrawing) {
   for (int y = 0; y < 4; ++y) {
     for (int x = 0; x < 5; ++x) {
       const Rgba expected = gradient(x, y);
-      EXPECT_EQ(pixelOf(*image, x, y), expected) << x << "," << y;
+      // Opaque pixels come back exactly, translucent ones to the rounding of
+      // their premultiplied form, transparent ones as transparent black.
+      const Rgba straight = pixelOf(*image, x, y);
+      EXPECT_EQ(straight[3], expected[3]) << x << "," << y;
+      for (int c = 0; c < 3; ++c) {
+        const int tolerance = expected[3] == 255 ? 0 : (expected[3] == 0 ? 255 : 255 / expected[3] + 1);
+        EXPECT_NEAR(straight[c], expected[3] == 0 ? 0 : expected[c], tolerance) << x << "," << y << " " << c;
+      }
       const std::uint32_t a = expected[3];
       const auto pre = [a](std::uint32_t c) { return (c * a + 127) / 255; };
       const std::uint32_t word = (a << 24) | (pre(expected[0]) << 16) | (pre(expected[1]) << 8) | pre(expected[2]);
@@ -147,6 +162,32 @@ TEST(ImageReject, HugeDeclaredSizesNeverReachTheDecoder) {
   EXPECT_FALSE(Image::imageWithData(testimages::encode("png", ImageHeader::kMaxDimension + 1, 1, grey)));
 }
 
+TEST(ImageLimit, APictureLargerThanItsPlaceIsRefusedFromItsHeader) {
+  auto grey = [](int, int) { return Rgba{128, 128, 128, 255}; };
+  const Image::Limit banner{320, 48};
+  EXPECT_TRUE(Image::imageWithData(testimages::encode("png", 320, 48, grey), banner));
+  EXPECT_FALSE(Image::imageWithData(testimages::encode("png", 321, 48, grey), banner));
+  EXPECT_FALSE(Image::imageWithData(testimages::encode("jpeg", 320, 49, grey, false), banner));
+  // A small file of a huge picture: refused at once, nothing decoded.
+  const Bytes huge = testimages::encode("png", 4096, 4096, grey);
+  ASSERT_LT(huge.size(), 200000u);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(Image::imageWithData(huge, banner));
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 0.01);
+  // A GIF's frames count too: one wider than the limit, or very many.
+  const Image::Limit icon{8, 8};
+  EXPECT_TRUE(Image::imageWithData(testimages::makeGif(8, 8, kPalette, {0}, 2), icon));
+  EXPECT_FALSE(Image::imageWithData(testimages::makeGif(9, 8, kPalette, {0}), icon));
+  EXPECT_FALSE(Image::imageWithData(testimages::makeGif(8, 8, kPalette, {0}, 1000), icon));
+
+  // Files are limited the same way.
+  const std::string path = std::filesystem::temp_directory_path() / ("image-limit-" + std::to_string(::getpid()));
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(huge.data()),
+                                              static_cast<std::streamsize>(huge.size()));
+  EXPECT_FALSE(Image::imageWithContentsOfFile(path, banner));
+  std::filesystem::remove(path);
+}
+
 TEST(ImageReject, HostileMutationsNeverCrash) {
   const std::vector<Bytes> seeds = {testimages::encode("png", 9, 7, gradient),
                                     testimages::encode("jpeg", 9, 7, testimages::checker, false),
@@ -181,8 +222,9 @@ TEST(ImagePng, RoundTripKeepsEveryPixelExactly) {
   auto again = Image::imageWithData(png);
   ASSERT_TRUE(again);
   EXPECT_EQ(again->size(), image->size());
-  EXPECT_TRUE(std::equal(image->rgbaPixels().begin(), image->rgbaPixels().end(), again->rgbaPixels().begin(),
-                         again->rgbaPixels().end()));
+  EXPECT_TRUE(samePixels(*image, *again));
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(again->argb32PixelAt(x, y), image->argb32PixelAt(x, y));
 }
 
 TEST(ImagePng, JpegAndGifAreReencodedAsPng) {
@@ -195,8 +237,7 @@ TEST(ImagePng, JpegAndGifAreReencodedAsPng) {
                                                    static_cast<std::uint32_t>(image->pixelHeight())}));
     auto again = Image::imageWithData(png);
     ASSERT_TRUE(again);
-    EXPECT_TRUE(std::equal(image->rgbaPixels().begin(), image->rgbaPixels().end(), again->rgbaPixels().begin(),
-                           again->rgbaPixels().end()));
+    EXPECT_TRUE(samePixels(*image, *again));
   }
 }
 

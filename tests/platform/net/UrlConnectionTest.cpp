@@ -143,6 +143,51 @@ TEST_F(UrlConnectionTest, RedirectToANonWebSchemeFails) {
   EXPECT_EQ(delegate->body.find("root:"), std::string::npos);
 }
 
+TEST_F(UrlConnectionTest, OriginBoundHeadersStayWithTheirOriginAndTheBodyOfAHopIsDropped) {
+  LoopbackServer other;
+  std::multimap<std::string, std::string> otherHeaders;
+  other.server.Get("/headers", [&](const httplib::Request& req, httplib::Response& res) {
+    otherHeaders.insert(req.headers.begin(), req.headers.end());
+    res.set_content("elsewhere", "text/plain");
+  });
+  other.start();
+  server_.server.Get("/away", [&](const httplib::Request&, httplib::Response& res) {
+    res.status = 303;
+    res.set_header("Location", other.url("/headers"));
+    res.set_content("hop body", "text/plain");
+  });
+  server_.server.Get("/here", [](const httplib::Request&, httplib::Response& res) {
+    res.status = 308;
+    res.set_header("Location", "/headers");
+  });
+  for (const char* path : {"/here", "/away"}) {
+    UrlRequest request(server_.url(path));
+    request.setValueForOriginBoundHTTPHeaderField("secret", "X-Device");
+    request.setValueForHTTPHeaderField("agent", "X-Agent");
+    auto delegate = std::make_shared<RecordingDelegate>();
+    connection_ = UrlConnection::connectionWithRequestDelegate(request, delegate, loop_);
+    ASSERT_TRUE(spinUntil(loop_, [&] { return delegate->done(); }));
+    EXPECT_TRUE(delegate->finished) << path;
+    EXPECT_EQ(delegate->dataCalls, 1) << "only the last response's body arrives";
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  EXPECT_EQ(seenHeaders_.count("X-Device"), 1u) << "a redirect on the same origin keeps it";
+  EXPECT_EQ(otherHeaders.count("X-Device"), 0u);
+  EXPECT_EQ(otherHeaders.count("X-Agent"), 1u);
+}
+
+TEST_F(UrlConnectionTest, EndlessRedirectsFail) {
+  server_.server.Get("/loop", [](const httplib::Request&, httplib::Response& res) {
+    res.status = 302;
+    res.set_header("Location", "/loop");
+  });
+  auto delegate = load(server_.url("/loop"));
+  ASSERT_TRUE(spinUntil(loop_, [&] { return delegate->done(); }));
+  ASSERT_TRUE(delegate->error.has_value());
+  EXPECT_EQ(delegate->error->code, -1007);
+  EXPECT_EQ(delegate->statuses.size(), 17u) << "the first answer and sixteen redirects";
+}
+
 TEST_F(UrlConnectionTest, RefusedConnectionFails) {
   auto delegate = load("http://127.0.0.1:" + std::to_string(unusedPort()) + "/ok");
   EXPECT_EQ(delegate->callbacks(), 0);

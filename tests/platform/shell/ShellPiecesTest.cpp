@@ -3,6 +3,12 @@
 // window's key map and screenshot names, and GLib's main context running
 // inside our run loop.
 
+#include "platform/shell/UrlOpener.h"
+#include <unistd.h>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -259,3 +265,33 @@ TEST(GLibInRunLoop, GLibTimeoutsAndIdlesRunFromOurLoop) {
 
 }  // namespace
 }  // namespace platform::shell
+
+namespace {
+
+// What the window does with a dial: the tel: URL reaches xdg-open (here a
+// stand-in that writes down its arguments) as one argument, unchanged.
+TEST(UrlOpenerTest, ATelURLIsHandedOnAsOneArgument) {
+  const std::string folder = ::testing::TempDir() + "/url-opener-" + std::to_string(::getpid());
+  std::filesystem::create_directories(folder);
+  const std::string program = folder + "/fake-xdg-open";
+  const std::string record = folder + "/arguments";
+  {
+    std::ofstream script(program);
+    script << "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '" << record << ".tmp' && mv '" << record << ".tmp' '"
+           << record << "'\n";
+  }
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  platform::shell::UrlOpener::setProgram(program);
+  EXPECT_TRUE(platform::shell::UrlOpener::openWithXdgOpen("tel:+1 555 0123;ext=9"));
+  for (int i = 0; i < 500 && !std::filesystem::exists(record); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::ifstream in(record);
+  std::string arguments((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(arguments, "1|tel:+1 555 0123;ext=9|");
+  EXPECT_FALSE(platform::shell::UrlOpener::openWithXdgOpen("--help"));
+  platform::shell::UrlOpener::setProgram("xdg-open");
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace

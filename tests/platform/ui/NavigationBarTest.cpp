@@ -105,6 +105,21 @@ TEST_F(BarsTest, ABlackBarIsBlackWithAWhiteTitle) {
   EXPECT_GT(p.blue, p.red);
 }
 
+TEST_F(BarsTest, TitlesFromOutsideAreCutToALinesWorthBeforeTheyAreLaidOut) {
+  auto bar = topBar();
+  auto item = NavigationItem::initWithTitle(std::string(400000, 'W'));
+  auto button = BarButtonItem::initWithTitleStyleTargetAction(std::string(400000, ' '), 0, nullptr);
+  item->setRightBarButtonItem(button);
+  EXPECT_LT(item->title().size(), 1000u);
+  EXPECT_LT(button->title().size(), 1000u);
+  item->setTitle("Page " + std::string(400000, 'x'));
+  EXPECT_EQ(item->title().substr(0, 6), "Page x");
+  EXPECT_LT(item->title().size(), 1000u);
+  bar->pushNavigationItemAnimated(item, false);
+  auto image = render();
+  EXPECT_LE(bar->titleFrame().size.width, 320);
+}
+
 TEST_F(BarsTest, ToolbarSpacesShareTheFreeWidth) {
   auto bar = bottomBar();
   auto icon = GraphicsContext::imageContext(20, 20)->makeImage();

@@ -103,6 +103,16 @@ TEST_F(RendererTest, ViewsPaintTheirFramesAndTheStatusBarIsOnTop) {
     for (int x = 120; x < 200; ++x) light += at(image, x, y).red > 200 ? 1 : 0;
   }
   EXPECT_GT(light, 20);
+
+  // Overlays cover everything, the status bar included.
+  auto overlay = View::create({});
+  overlay->addSubview(View::create({{0, 0}, {320, 30}}));
+  overlay->subviews()[0]->setBackgroundColor(kBlue);
+  window_->addOverlayView(overlay);
+  image = Renderer(window_, 1).render();
+  EXPECT_EQ(at(image, 2, 2), kBluePixel);
+  EXPECT_EQ(at(image, 160, 10), kBluePixel);
+  EXPECT_EQ(at(image, 10, 40), kRedPixel);
 }
 
 TEST_F(RendererTest, AlphaBlendsAndHiddenOrTransparentViewsDrawNothing) {

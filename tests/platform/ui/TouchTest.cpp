@@ -266,3 +266,29 @@ TEST_F(TouchTest, ATouchRightAfterATurnMeetsTheTurnedLayoutWithoutAFrameDrawn) {
   EXPECT_EQ(pinning->target->record.calls.size(), 5u);
   EXPECT_EQ(pinning->target->record.locations.back(), (Point{20, 10}));
 }
+
+TEST_F(TouchTest, AnOverlayTakesEveryTouchUntilItIsRemoved) {
+  ASSERT_TRUE(window_->sendTouch(TouchPhase::Began, {100, 100}));
+  auto overlay = View::create({});
+  auto inside = RecordingView::make(50, 50, 100, 100);
+  overlay->addSubview(inside);
+  window_->addOverlayView(overlay);
+  // The finger that was down underneath is cancelled there.
+  EXPECT_EQ(button_->record.calls, (std::vector<std::string>{"began", "cancelled"}));
+  EXPECT_EQ(overlay->frame(), window_->bounds());
+
+  ASSERT_TRUE(window_->sendTouch(TouchPhase::Began, {10, 100}));
+  window_->sendTouch(TouchPhase::Ended, {10, 100});
+  ASSERT_TRUE(window_->sendTouch(TouchPhase::Began, {60, 70}));
+  EXPECT_EQ(button_->record.calls.size(), 2u);
+  EXPECT_TRUE(back_->record.calls.empty());
+  EXPECT_EQ(inside->record.calls, (std::vector<std::string>{"began"}));
+  EXPECT_EQ(inside->record.locations[0], (Point{10, 20}));
+  window_->sendTouch(TouchPhase::Ended, {60, 70});
+
+  window_->setInterfaceOrientation(InterfaceOrientation::LandscapeLeft);
+  EXPECT_EQ(overlay->frame(), window_->bounds());
+  window_->removeOverlayView(overlay);
+  ASSERT_TRUE(window_->sendTouch(TouchPhase::Began, {100, 100}));
+  EXPECT_EQ(button_->record.calls.back(), "began");
+}

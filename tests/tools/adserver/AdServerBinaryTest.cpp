@@ -189,7 +189,7 @@ TEST(AdServerBinaryTest, HelpDescribesEveryFlag) {
   ASSERT_TRUE(process.started());
   EXPECT_EQ(process.finish(), 0);
   const std::string text = process.readAll();
-  for (const char* flag : {"--port", "--inventory", "--log", "--host", "--faults", "PENNANT_ADSERVER_PORT"}) {
+  for (const char* flag : {"--port", "--inventory", "--log", "--host", "--faults", "--only-action", "PENNANT_ADSERVER_PORT"}) {
     EXPECT_NE(text.find(flag), std::string::npos) << flag;
   }
 }

@@ -10,6 +10,7 @@
 
 #include "json/JSONDeserializer.h"
 #include "tests/tools/adserver/AdServerTestSupport.h"
+#include "tools/adserver/CommandLine.h"
 
 using namespace adservertest;
 
@@ -252,6 +253,43 @@ TEST_F(AdServerEndpointsTest, OnlyGetIsServedOnProtocolPaths) {
   result = client_->Post("/unknown", "x", "text/plain");
   ASSERT_TRUE(result);
   EXPECT_EQ(result->status, 404);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AdServerOnlyActionTest, ServesOnlyAdsOfTheActionAndRefusesAnActionNoAdHas) {
+  auto parsed = pennant::adserver::CommandLine::parse(
+      {"--only-action", "call", "--inventory", sampleInventory()}, [](const char*) -> const char* { return nullptr; },
+      "");
+  ASSERT_TRUE(parsed.configuration) << parsed.error;
+  ASSERT_EQ(parsed.configuration->onlyAction, "call");
+  auto server = startServer(*parsed.configuration);
+  ASSERT_NE(server, nullptr);
+  httplib::Client client("127.0.0.1", server->port());
+  for (int i = 0; i < 4; ++i) {
+    auto result = client.Get("/ad_source.php?s=pub");
+    ASSERT_TRUE(result);
+    auto ad = parseObject(result->body);
+    ASSERT_TRUE(ad);
+    EXPECT_EQ(ad->stringForKey("6"), "call");
+  }
+  // A test-mode request for another action finds nothing to serve.
+  auto other = client.Get("/ad_source.php?s=pub&m=test&test_action=url");
+  ASSERT_TRUE(other);
+  EXPECT_EQ(other->status, 404);
+  // Every ad's click answer is still served, whatever the selection.
+  auto click = client.Get("/click/coffee-short");
+  ASSERT_TRUE(click);
+  EXPECT_EQ(click->status, 200);
+
+  pennant::adserver::AdServer::Configuration nothing;
+  nothing.inventoryDirectory = sampleInventory();
+  nothing.onlyAction = "fax";
+  std::string error;
+  EXPECT_EQ(pennant::adserver::AdServer::create(nothing, &error), nullptr);
+  EXPECT_NE(error.find("fax"), std::string::npos) << error;
 }
 
 }  // namespace

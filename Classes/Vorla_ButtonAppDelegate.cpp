@@ -29,7 +29,7 @@ void Vorla_ButtonAppDelegate::applicationDidFinishLaunching(platform::ui::Applic
   window_->addSubview(nav_->view());
   window_->makeKeyAndVisible();
 
-  // 5. The banner; it is placed when its first ad has arrived.
+  // Last, the banner; it is placed when its first ad has arrived.
   pennantAd_ = pennant::PennantView::requestAdWithDelegate(shared_from_this());
 }
 

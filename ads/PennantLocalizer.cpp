@@ -70,10 +70,10 @@ void PennantLocalizer::downloadResourcesIfNecessary() {
   // to another instance is checked here, before it names a file.
   if (!platform::LanguageCode::isValid(language_)) return;
 
-  // 1. Translations (or the server's "none") are already on disk.
+  // Translations (or the server's "none") are already on disk.
   if (FileManager::fileExistsAtPath(stringsPathForLanguage(language_))) return;
 
-  // 2. While the file is missing every call starts a download, even when
+  // While the file is missing every call starts a download, even when
   // one is already running; the file is written atomically either way.
   auto escaped = platform::PercentEscapes::addingPercentEscapes(language_, platform::StringEncoding::ASCII);
   auto download = PennantURLDownload::create();

@@ -18,6 +18,8 @@ packages=(
   libsdl2-dev
   # the desktop window and its test under a virtual display
   libgtk-3-dev xvfb xauth xdotool
+  # the web view (WebKitGTK on GTK 3)
+  libwebkit2gtk-4.1-dev
   # widely used vCard readers that the address-book folder is tested with
   khard python3-vobject
   # installing and packaging: manual pages from --help, the desktop entry's

@@ -8,6 +8,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/PopupPresenter.h"
+#include "platform/web/WebView.h"
 
 namespace platform::shell {
 
@@ -107,6 +108,13 @@ void EventRecorder::install() {
         }
         journal->record("defaults", fields);
       });
+  web::WebView::setLoadObserver([journal](const std::string& event, const std::string& url, std::optional<int> code) {
+    if (!journal) return;
+    JournalFields fields;
+    fields.set("event", event).set("url", url);
+    if (code) fields.set("code", *code);
+    journal->record("web", fields);
+  });
   const auto opening = urlOpening_;
   ui::Application::sharedApplication().setOpenURLHandler([journal, opening](const std::string& url) {
     if (journal) journal->record("open-url", JournalFields().set("url", url));
@@ -133,6 +141,7 @@ void EventRecorder::uninstall() {
   UserDefaults::standardUserDefaults().setWriteObserver(nullptr);
   ui::Application::sharedApplication().setOpenURLHandler(nullptr);
   ui::PopupPresenter::shared().setObserver({});
+  web::WebView::setLoadObserver(nullptr);
 }
 
 void EventRecorder::observeNavigation(const std::shared_ptr<ui::Window>& window) {

@@ -7,6 +7,8 @@
 //                                after every push or pop
 //   defaults   {key, value}      every change of a stored preference
 //                                ({key, removed: true} for a removal)
+//   web        {event, url, code}  every page load of a web view: "start",
+//                                then "finish" or "fail" (with the code)
 //   alert      {title, message, buttons}  an alert appears (title and
 //                                message null when it has none; button
 //                                titles in index order)

@@ -1,6 +1,7 @@
 #include "platform/shell/HeadlessDriver.h"
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SimulatedClock.h"
 #include "platform/shell/AppLauncher.h"
@@ -11,6 +12,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Screen.h"
+#include "platform/web/WebView.h"
+#include "platform/web/WebViewRegistry.h"
 
 namespace platform::shell {
 
@@ -85,7 +88,8 @@ int HeadlessDriver::run(ApplicationDelegate& delegate) {
 std::string HeadlessDriver::execute(const ScriptCommand& command, bool& quit) {
   auto& loop = RunLoop::main();
   auto window = ui::Window::keyWindow();
-  if (!window && command.kind != Kind::Wait && command.kind != Kind::Quit && command.kind != Kind::Rotate) {
+  if (!window && command.kind != Kind::Wait && command.kind != Kind::Quit && command.kind != Kind::Rotate &&
+      command.kind != Kind::WaitWeb) {
     return lineError(command, "the app shows no window");
   }
   const graphics::Point point{command.x, command.y};
@@ -134,6 +138,18 @@ std::string HeadlessDriver::execute(const ScriptCommand& command, bool& quit) {
       break;
     case Kind::Quit:
       quit = true;
+      break;
+    case Kind::WebEval: {
+      auto web = web::WebViewRegistry::topmostIn(window);
+      if (!web) return lineError(command, "no web view on the screen");
+      const std::string result = web->stringByEvaluatingJavaScriptFromString(command.text);
+      if (auto journal = EventJournal::current()) journal->record("web-eval", JournalFields().set("result", result));
+      break;
+    }
+    case Kind::WaitWeb:
+      if (!web::WebViewRegistry::waitUntilIdle(loop, kWaitWebCap)) {
+        log("wait-web: web loads still in flight after " + std::to_string(static_cast<int>(kWaitWebCap)) + " s");
+      }
       break;
   }
   loop.runPending();

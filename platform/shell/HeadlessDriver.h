@@ -30,6 +30,9 @@ namespace platform::shell {
 
 class HeadlessDriver {
  public:
+  // Real seconds `wait-web` waits at most for web loads to end.
+  static constexpr double kWaitWebCap = 60;
+
   explicit HeadlessDriver(LaunchOptions options) : options_(std::move(options)) {}
 
   int run(ApplicationDelegate& delegate);

@@ -129,9 +129,9 @@ Script::ParseResult Script::parse(std::string_view text) {
       command.kind = verb == "tap" ? Kind::Tap : verb == "down" ? Kind::Down : verb == "move" ? Kind::Move : Kind::Up;
       command.x = *x;
       command.y = *y;
-    } else if (verb == "cancel" || verb == "quit") {
+    } else if (verb == "cancel" || verb == "quit" || verb == "wait-web") {
       if (!expectArgs(0, "nothing")) return result;
-      command.kind = verb == "cancel" ? Kind::Cancel : Kind::Quit;
+      command.kind = verb == "cancel" ? Kind::Cancel : verb == "quit" ? Kind::Quit : Kind::WaitWeb;
     } else if (verb == "rotate") {
       if (!expectArgs(1, "portrait, landscape-left, landscape-right or upside-down")) return result;
       auto orientation = orientationNamed(tokens[1]);
@@ -141,6 +141,10 @@ Script::ParseResult Script::parse(std::string_view text) {
     } else if (verb == "press") {
       if (args != 1 || !quoted[1]) return fail("press expects one quoted title, e.g. press \"OK\"");
       command.kind = Kind::Press;
+      command.text = tokens[1];
+    } else if (verb == "web-eval") {
+      if (args != 1 || !quoted[1]) return fail("web-eval expects one quoted script, e.g. web-eval \"document.title\"");
+      command.kind = Kind::WebEval;
       command.text = tokens[1];
     } else if (verb == "screenshot" || verb == "views") {
       if (!expectArgs(1, "NAME")) return result;

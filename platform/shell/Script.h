@@ -5,11 +5,12 @@
 //   wait SECONDS          tap X Y        down X Y       move X Y      up X Y
 //   cancel                rotate portrait|landscape-left|landscape-right|upside-down
 //   press "TITLE"         screenshot NAME                views NAME    quit
+//   web-eval "SCRIPT"     wait-web
 //
 // Lines whose first non-blank character is '#' are comments; blank lines
 // are skipped. Coordinates are portrait screen points (status bar
-// included). Titles are quoted; \" and \\ stand for a quote and a
-// backslash. Names are letters, digits, '.', '_' and '-', not starting with
+// included). Titles and scripts are quoted; \" and \\ stand for a quote
+// and a backslash. Names are letters, digits, '.', '_' and '-', not starting with
 // '.', so output files stay inside the output folder.
 
 #include <optional>
@@ -20,14 +21,14 @@
 namespace platform::shell {
 
 struct ScriptCommand {
-  enum class Kind { Wait, Tap, Down, Move, Up, Cancel, Rotate, Press, Screenshot, Views, Quit };
+  enum class Kind { Wait, Tap, Down, Move, Up, Cancel, Rotate, Press, Screenshot, Views, Quit, WebEval, WaitWeb };
 
   Kind kind = Kind::Quit;
   int line = 0;          // 1-based line of the script
   double seconds = 0;    // wait
   double x = 0, y = 0;   // tap, down, move, up
   int orientation = 0;   // rotate: the device orientation, 1 to 4
-  std::string text;      // press: the title; screenshot, views: the name
+  std::string text;      // press: the title; screenshot, views: the name; web-eval: the script
 };
 
 class Script {

@@ -16,6 +16,7 @@
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/PopupView.h"
 #include "platform/ui/Switch.h"
+#include "platform/web/WebView.h"
 
 namespace platform::shell {
 
@@ -133,6 +134,15 @@ void appendView(std::string& out, const ui::View& view, ui::InterfaceOrientation
       appendKey(out, "back");
       JournalFields::appendString(out, *back);
     }
+  }
+  if (const auto* web = dynamic_cast<const web::WebView*>(&view)) {
+    const auto request = web->request();
+    appendKey(out, "url");
+    JournalFields::appendString(out, request ? request->url() : "");
+    appendKey(out, "title");
+    JournalFields::appendString(out, web->title());
+    appendKey(out, "loading");
+    out += web->isLoading() ? "true" : "false";
   }
   if (const auto* popup = dynamic_cast<const ui::PopupView*>(&view)) {
     appendOptionalText(out, "title", popup->title());

@@ -16,7 +16,8 @@
 // ([x, y], the transform shown now, animations included), "hidden",
 // "animations" (their keys, when any), "layers" (their own, when any)}.
 // The window's overlays (a shown alert or sheet over its dimmed screen)
-// follow its children as "overlays", front-most last.
+// follow its children as "overlays", front-most last. Web views carry the
+// "url" of their page, its "title" and whether a page is "loading".
 
 #include <memory>
 #include <string>

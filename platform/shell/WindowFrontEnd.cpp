@@ -6,17 +6,19 @@
 #include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/EventJournal.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/GLibMainContextSource.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/media/SystemSound.h"
 #include "platform/shell/AppLauncher.h"
 #include "platform/shell/EventRecorder.h"
-#include "platform/shell/GLibMainContextSource.h"
 #include "platform/shell/WallClock.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
+#include "platform/web/WebEngineView.h"
+#include "platform/web/WebViewHost.h"
 
 namespace platform::shell {
 
@@ -62,14 +64,12 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
     AppLauncher::printError("cannot open a display; run with --headless --script FILE --out DIR");
     return AppLauncher::kExitFailure;
   }
-  auto source = GLibMainContextSource::create();
-  if (!source) {
+  auto& loop = RunLoop::main();
+  loop.makeCurrent();
+  if (!GLibMainContextSource::attachTo(loop)) {
     AppLauncher::printError("GLib's main context is in use elsewhere");
     return AppLauncher::kExitFailure;
   }
-  auto& loop = RunLoop::main();
-  loop.makeCurrent();
-  loop.addSource(source);
 
   std::shared_ptr<EventJournal> journal;
   if (options_.out) {
@@ -101,12 +101,17 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(window_), AppIdentity::current().name.c_str());
   gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+  // Our drawing at the bottom; web views' widgets go above it, into the
+  // same fixed layer, where they take the mouse and keys over their frames.
+  GtkWidget* layer = gtk_fixed_new();
   area_ = gtk_drawing_area_new();
   const graphics::Size screen = ui::Screen::mainScreen().bounds().size;
   gtk_widget_set_size_request(area_, static_cast<int>(screen.width * displayScale_),
                               static_cast<int>(screen.height * displayScale_));
   gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON1_MOTION_MASK);
-  gtk_container_add(GTK_CONTAINER(window_), area_);
+  gtk_fixed_put(GTK_FIXED(layer), area_, 0, 0);
+  gtk_container_add(GTK_CONTAINER(window_), layer);
+  web::WebViewHost::shared().attach(GTK_FIXED(layer), displayScale_);
   g_signal_connect(area_, "draw", G_CALLBACK(onDraw), this);
   g_signal_connect(area_, "button-press-event", G_CALLBACK(onButton), this);
   g_signal_connect(area_, "button-release-event", G_CALLBACK(onButton), this);
@@ -121,14 +126,16 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   recorder.observeNavigation(ui::Window::keyWindow());
 
   gtk_widget_show_all(window_);
+  web::WebViewHost::shared().layoutWidgets(loop.now());
   redrawTimer_ = g_timeout_add(kRedrawIntervalMs, onRedraw, this);
   loop.run();
 
+  web::WebViewHost::shared().detach();
   if (redrawTimer_) g_source_remove(redrawTimer_);
   if (shakeTimer_) g_source_remove(shakeTimer_);
   media::SystemSound::setVibrationObserver(nullptr);
   recorder.uninstall();
-  loop.removeSource(source.get());
+  GLibMainContextSource::detachFrom(loop);
   if (journal) EventJournal::setCurrent(nullptr);
   if (options_.wallTime) WallClock::uninstall();
   return 0;
@@ -149,9 +156,23 @@ void WindowFrontEnd::touch(int phase, double x, double y) {
   if (area_) gtk_widget_queue_draw(area_);
 }
 
+bool WindowFrontEnd::deferredWhileWaiting(GdkEvent* event) {
+  // A web view waiting for the engine (a script result) runs GLib's loop,
+  // and with it our input handlers: the app is in the middle of a call and
+  // must not take a touch now. The event is handled right after the wait.
+  if (!web::WebEngineView::isWaiting()) return false;
+  GdkEvent* copy = gdk_event_copy(event);
+  RunLoop::main().performSoon([this, copy] {
+    if (window_) gtk_widget_event(copy->any.type == GDK_KEY_PRESS ? window_ : area_, copy);
+    gdk_event_free(copy);
+  });
+  return true;
+}
+
 gboolean WindowFrontEnd::onButton(GtkWidget*, GdkEventButton* event, gpointer self) {
   auto& me = frontEnd(self);
   if (event->button != 1) return FALSE;
+  if (me.deferredWhileWaiting(reinterpret_cast<GdkEvent*>(event))) return TRUE;
   if (event->type == GDK_BUTTON_PRESS) {
     me.fingerDown_ = true;
     me.touch(static_cast<int>(ui::TouchPhase::Began), event->x, event->y);
@@ -164,12 +185,14 @@ gboolean WindowFrontEnd::onButton(GtkWidget*, GdkEventButton* event, gpointer se
 
 gboolean WindowFrontEnd::onMotion(GtkWidget*, GdkEventMotion* event, gpointer self) {
   auto& me = frontEnd(self);
+  if (me.deferredWhileWaiting(reinterpret_cast<GdkEvent*>(event))) return TRUE;
   if (me.fingerDown_) me.touch(static_cast<int>(ui::TouchPhase::Moved), event->x, event->y);
   return TRUE;
 }
 
 gboolean WindowFrontEnd::onKey(GtkWidget*, GdkEventKey* event, gpointer self) {
   auto& me = frontEnd(self);
+  if (me.deferredWhileWaiting(reinterpret_cast<GdkEvent*>(event))) return TRUE;
   if (event->keyval == GDK_KEY_s || event->keyval == GDK_KEY_S) {
     me.saveScreenshot();
     return TRUE;
@@ -186,6 +209,7 @@ gboolean WindowFrontEnd::onKey(GtkWidget*, GdkEventKey* event, gpointer self) {
 void WindowFrontEnd::saveScreenshot() {
   const char* folder = std::getenv(AppIdentity::current().environmentVariable("SCREENSHOTS").c_str());
   const std::string path = screenshotPath(folder && *folder ? folder : ".");
+  web::WebViewHost::shared().refreshSnapshots();  // pages as they are now, under live widgets too
   ui::Renderer renderer(ui::Window::keyWindow(), options_.scale);
   if (renderer.screenshotPNG(path)) {
     log("Screenshot saved to " + path);
@@ -196,6 +220,8 @@ void WindowFrontEnd::saveScreenshot() {
 
 gboolean WindowFrontEnd::onRedraw(gpointer self) {
   auto& me = frontEnd(self);
+  if (web::WebEngineView::isWaiting()) return G_SOURCE_CONTINUE;
+  web::WebViewHost::shared().layoutWidgets(RunLoop::main().now());
   if (me.area_) gtk_widget_queue_draw(me.area_);
   return G_SOURCE_CONTINUE;
 }

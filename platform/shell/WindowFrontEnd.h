@@ -13,6 +13,10 @@
 //                      folder, and logs where
 //   closing the window ends the app
 //
+// Web views show as the engine's own widgets above our drawing, placed
+// before every frame (WebViewHost); they take the mouse and keys over their
+// frames themselves.
+//
 // The window shakes for 0.3 s whenever the app vibrates. With --out DIR the
 // run also writes DIR/events.jsonl as the headless driver does. GLib's main
 // context runs inside our run loop (GLibMainContextSource).
@@ -62,6 +66,7 @@ class WindowFrontEnd {
   static gboolean onShake(gpointer self);
   static void onDestroy(GtkWidget* widget, gpointer self);
 
+  bool deferredWhileWaiting(GdkEvent* event);
   void touch(int phase, double x, double y);
   void saveScreenshot();
   void startShake();

@@ -213,6 +213,9 @@ TEST_F(PennantControllerTest, AFreshRequestWhileTheFirstLoadsCanWinTheRace) {
   server.server.server().Get("/fast", [](const httplib::Request&, httplib::Response& response) {
     response.set_content(kTextAd, "application/json");
   });
+  // Without the browser's icons to fetch, each ad asks for its endpoint inside
+  // its request(), so the first ad surely asks "/slow" and the fresh one "/fast".
+  host->embedded = false;
   host->endpoint = server.server.url("/slow");
   auto view = PennantView::requestAdWithDelegate(host);
   host->endpoint = server.server.url("/fast");

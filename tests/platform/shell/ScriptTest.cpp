@@ -121,3 +121,20 @@ TEST(ScriptNames, KeepOutputInsideTheFolder) {
 
 }  // namespace
 }  // namespace platform::shell
+
+namespace platform::shell {
+namespace {
+
+TEST(ScriptParse, WebCommandsTakeAQuotedScriptOrNothing) {
+  auto parsed = Script::parse("web-eval \"document.getElementById(\\\"a\\\").click()\"\nwait-web\n");
+  ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+  ASSERT_EQ(parsed.commands.size(), 2u);
+  EXPECT_EQ(parsed.commands[0].kind, ScriptCommand::Kind::WebEval);
+  EXPECT_EQ(parsed.commands[0].text, "document.getElementById(\"a\").click()");
+  EXPECT_EQ(parsed.commands[1].kind, ScriptCommand::Kind::WaitWeb);
+  EXPECT_EQ(Script::parse("web-eval document.title\n").errorLine, 1);
+  EXPECT_EQ(Script::parse("wait 1\nwait-web 5\n").errorLine, 2);
+}
+
+}  // namespace
+}  // namespace platform::shell

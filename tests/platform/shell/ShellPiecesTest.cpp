@@ -16,11 +16,11 @@
 #include <sstream>
 
 #include "platform/foundation/EventJournal.h"
+#include "platform/foundation/GLibMainContextSource.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SimulatedClock.h"
 #include "platform/shell/ControlPresser.h"
 #include "platform/shell/EventRecorder.h"
-#include "platform/shell/GLibMainContextSource.h"
 #include "platform/shell/ViewTreeDump.h"
 #include "platform/shell/WindowFrontEnd.h"
 #include "platform/ui/Application.h"

@@ -1,11 +1,35 @@
-#include "platform/shell/GLibMainContextSource.h"
+#include "platform/foundation/GLibMainContextSource.h"
 
-namespace platform::shell {
+namespace platform {
+
+namespace {
+
+constexpr const char* kAttachmentKey = "glib-main-context";
+
+}  // namespace
 
 std::shared_ptr<GLibMainContextSource> GLibMainContextSource::create() {
   GMainContext* context = g_main_context_default();
   if (!g_main_context_acquire(context)) return nullptr;
   return std::make_shared<GLibMainContextSource>(Passkey{}, context);
+}
+
+std::shared_ptr<GLibMainContextSource> GLibMainContextSource::attachTo(RunLoop& loop) {
+  if (auto existing = std::static_pointer_cast<GLibMainContextSource>(loop.attachment(kAttachmentKey))) {
+    return existing;
+  }
+  auto source = create();
+  if (!source) return nullptr;
+  loop.addSource(source);
+  loop.setAttachment(kAttachmentKey, source);
+  return source;
+}
+
+void GLibMainContextSource::detachFrom(RunLoop& loop) {
+  auto existing = loop.attachment(kAttachmentKey);
+  if (!existing) return;
+  loop.removeSource(static_cast<const GLibMainContextSource*>(existing.get()));
+  loop.setAttachment(kAttachmentKey, nullptr);
 }
 
 GLibMainContextSource::GLibMainContextSource(Passkey, GMainContext* context) : context_(context) {}
@@ -41,4 +65,4 @@ bool GLibMainContextSource::check(std::span<const pollfd> fds) {
 
 void GLibMainContextSource::dispatch() { g_main_context_dispatch(context_); }
 
-}  // namespace platform::shell
+}  // namespace platform

@@ -102,7 +102,9 @@ TEST(PennantLinkRulesTest, TheBundleProvidesTheListsAndTheirAbsenceIsLogged) {
     testing::LogCapture log;
     const auto rules = PennantLinkRules::fromMainBundle();
     EXPECT_EQ(rules.decisionForURL("http://maps.google.com/"), Decision::Load);
-    EXPECT_EQ(log.lines().size(), 1u);
+    // The bundle names the missing file; the library says what follows.
+    EXPECT_EQ(log.lines().back(),
+              "Pennant: no link rules (link-rules.strings) in the app's bundle; every web page opens in the browser");
   }
   std::ofstream(folder + "/link-rules.strings") << shippedRulesText();
   EXPECT_EQ(PennantLinkRules::fromMainBundle().decisionForURL("http://maps.google.com/"), Decision::System);

@@ -147,7 +147,10 @@ TEST_F(PennantSingleAdViewTest, HostileTextsDrawInMillisecondsAndAreLaidOutOnceP
       const auto started = std::chrono::steady_clock::now();
       banner->drawRect(*context, banner->bounds());
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-      EXPECT_LT(seconds, 0.1) << "draw " << i << " of a text of " << text.size() << " bytes";
+      // Uncut, these texts took seconds to minutes per draw; cut, a draw takes
+      // well under a millisecond (see banner_draw_bench). The bound is loose so
+      // that a loaded or sanitized build never fails it by accident.
+      EXPECT_LT(seconds, 2.0) << "draw " << i << " of a text of " << text.size() << " bytes";
     }
     const auto layout = banner->textAdLayout();
     EXPECT_LE(layout.textRect.size.height, 48);

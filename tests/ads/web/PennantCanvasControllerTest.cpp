@@ -103,6 +103,10 @@ TEST_F(CanvasTest, ThePageLaunchesURLsAndClosesTheCanvasThroughThePennantScheme)
   navigate("pennant://launch?url=tel%3A%2B15555550123&url=maps%3Aq%3Dcafe");
   navigate("pennant://reboot?url=http%3A%2F%2Fx");
   EXPECT_EQ(opened_.urls, (std::vector<std::string>{"http://shop.example/a+b?q=1", "maps:q=cafe"}));
+  // Nor does the canvas ever show a local file, whatever the page tries.
+  navigate("file:///etc/passwd");
+  eval("window.open('file:///etc/hostname'); 1");
+  waitForPages();
   EXPECT_EQ(web_->request()->url(), before);
   EXPECT_EQ(modalEvents_, (std::vector<std::string>{"canvas will-present", "canvas presented"}));
 

@@ -15,7 +15,7 @@ if [ $mode = asan ]; then
   dir=build-asan
   flags=(-DPENNANT_SANITIZE=ON -DPENNANT_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=Debug)
   export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=1"
-  export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+  export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:suppressions=$PWD/tests/support/ubsan.supp"
 else
   dir=build
   flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)

@@ -7,6 +7,7 @@
 #include "ads/PennantImageRoles.h"
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/graphics/ImageHeader.h"
 
 namespace pennant {
 
@@ -61,10 +62,27 @@ std::optional<std::string> PennantImageCache::pathForName(std::string_view name)
 }
 
 void PennantImageCache::storeImageWithName(const std::shared_ptr<Image>& image, std::string_view name) {
+  if (!image) return;
+  writeImageFile(image, name, image->pngData());
+}
+
+void PennantImageCache::storeImageWithName(const std::shared_ptr<Image>& image, std::string_view name,
+                                           std::span<const std::uint8_t> encoded) {
+  if (!image) return;
+  const std::size_t rawBytes = static_cast<std::size_t>(image->pixelWidth()) * image->pixelHeight() * 4;
+  const bool keepAsItCame = platform::graphics::ImageHeader::sniff(encoded) == platform::graphics::ImageFormat::png &&
+                            encoded.size() <= rawBytes + kMaximumPngOverheadBytes;
+  if (keepAsItCame) {
+    writeImageFile(image, name, encoded);
+  } else {
+    storeImageWithName(image, name);
+  }
+}
+
+void PennantImageCache::writeImageFile(const std::shared_ptr<Image>& image, std::string_view name,
+                                       std::span<const std::uint8_t> png) {
   auto path = pathForName(name);
-  if (!path || !image) return;
-  auto png = image->pngData();
-  if (png.empty()) return;
+  if (!path || png.empty()) return;
   // A cache: an image lost in a power cut is simply fetched again.
   if (!FileManager::writeContentsAtomically(
           *path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()),

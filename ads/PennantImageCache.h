@@ -21,6 +21,12 @@
 // never stored and never found. No server can make the cache write outside
 // its folder.
 //
+// Images arrive as PNG from most servers. Bytes that are a PNG and that
+// decoded into the image being stored are written as they came: they are
+// that image's PNG already, so nothing is encoded on the way to an ad. A PNG
+// much larger than its pixels (padded with metadata) is encoded anew like any
+// JPEG or GIF, so every stored file stays about the size of its picture.
+//
 // A singleton (`sharedCache`), created on first use and never destroyed. Its
 // folder is fixed then, from the app's Documents folder. Main thread only.
 
@@ -29,6 +35,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -44,6 +51,9 @@ class PennantImageCache {
   // icons a server uses.
   static constexpr std::uintmax_t kMaximumTotalBytes = 1024 * 1024;
   static constexpr std::size_t kMaximumDecodedImages = 32;
+  // What a PNG kept as it came may hold beyond its raw pixels (chunk
+  // framing, a colour profile, a few text chunks).
+  static constexpr std::size_t kMaximumPngOverheadBytes = 16 * 1024;
 
   static PennantImageCache& sharedCache();
   static const std::string& imageCacheDirectory();
@@ -54,6 +64,11 @@ class PennantImageCache {
   // name, then removes the oldest files while the folder is over its bound;
   // failures are ignored (the image is fetched again next time).
   void storeImageWithName(const std::shared_ptr<platform::graphics::Image>& image, std::string_view name);
+  // The same for an image just decoded from `encoded`: when those bytes are
+  // a PNG no larger than the image's raw pixels plus kMaximumPngOverheadBytes,
+  // they are written unchanged; otherwise the image is encoded as above.
+  void storeImageWithName(const std::shared_ptr<platform::graphics::Image>& image, std::string_view name,
+                          std::span<const std::uint8_t> encoded);
   // True when <folder>/<name> exists, is at most kMaximumAge seconds old (a
   // modification time in the future counts as fresh) and decodes as an icon.
   bool imageIsInCache(std::string_view name) const;
@@ -75,6 +90,8 @@ class PennantImageCache {
 
   PennantImageCache() = default;
   static std::optional<std::string> pathForName(std::string_view name);
+  void writeImageFile(const std::shared_ptr<platform::graphics::Image>& image, std::string_view name,
+                      std::span<const std::uint8_t> png);
   void remember(const std::string& name, const std::shared_ptr<platform::graphics::Image>& image) const;
   void evictOldestFilesKeeping(const std::string& name);
 

@@ -67,6 +67,43 @@ TEST_F(PennantImageCacheTest, ImagesAreStoredAsPngWhateverTheyCameAs) {
   EXPECT_EQ(bytes->substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
 }
 
+TEST_F(PennantImageCacheTest, APngIsKeptAsItCameAndAnythingElseIsEncoded) {
+  auto stored = [this](const testimages::Bytes& bytes, const std::string& name) {
+    auto image = Image::imageWithData(std::span<const std::uint8_t>(bytes));
+    EXPECT_NE(image, nullptr) << name;
+    cache.storeImageWithName(image, name, std::span<const std::uint8_t>(bytes));
+    auto file = FileManager::contentsAtPath(pathOf(name));
+    return file ? testimages::Bytes(file->begin(), file->end()) : testimages::Bytes();
+  };
+  const auto checker = testimages::encode("png", 6, 4, testimages::checker);
+
+  // A PNG with a comment no encoder of ours would write: kept byte for byte.
+  const auto commented = testimages::withTextChunk(checker, "made by the ad server");
+  EXPECT_EQ(stored(commented, "commented"), commented);
+  const auto pixels = Image::imageWithData(std::span<const std::uint8_t>(checker))->rgbaPixels();
+  ASSERT_NE(cache.fetchImageNamed("commented"), nullptr);
+  EXPECT_EQ(cache.fetchImageNamed("commented")->rgbaPixels(), pixels);
+
+  // A PNG padded far beyond its pixels is stored as a PNG of its picture.
+  const auto padded = testimages::withTextChunk(checker, std::string(PennantImageCache::kMaximumPngOverheadBytes, 'x'));
+  const auto compact = stored(padded, "padded");
+  ASSERT_GT(compact.size(), 8u);
+  EXPECT_LT(compact.size(), checker.size() + 1024);
+  EXPECT_TRUE(std::equal(checker.begin(), checker.begin() + 8, compact.begin())) << "still a PNG";
+  auto reread = Image::imageWithData(std::span<const std::uint8_t>(compact));
+  ASSERT_NE(reread, nullptr);
+  EXPECT_EQ(reread->rgbaPixels(), pixels);
+
+  // JPEG and GIF bytes become PNG.
+  const auto fromJpeg = stored(testimages::encode("jpeg", 6, 4, testimages::checker, false), "jpeg");
+  ASSERT_GT(fromJpeg.size(), 8u);
+  EXPECT_TRUE(std::equal(checker.begin(), checker.begin() + 8, fromJpeg.begin()));
+  const auto gif = testimages::makeGif(2, 2, {{{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}}}, {0, 1, 2, 3});
+  const auto fromGif = stored(gif, "gif");
+  ASSERT_GT(fromGif.size(), 8u);
+  EXPECT_TRUE(std::equal(checker.begin(), checker.begin() + 8, fromGif.begin()));
+}
+
 TEST_F(PennantImageCacheTest, MissingAndUndecodableFilesAreNotImages) {
   EXPECT_FALSE(cache.imageIsInCache("never-stored"));
   EXPECT_EQ(cache.fetchImageNamed("never-stored"), nullptr);

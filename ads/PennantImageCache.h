@@ -39,7 +39,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/foundation/Date.h"
+#include "ads/PennantImageCacheFolder.h"
 #include "platform/graphics/Image.h"
 
 namespace pennant {
@@ -80,21 +80,23 @@ class PennantImageCache {
   PennantImageCache& operator=(const PennantImageCache&) = delete;
 
  private:
+  using Stamp = PennantImageCacheFolder::Stamp;
   // A decoded image and the file it was decoded from.
   struct Decoded {
     std::shared_ptr<platform::graphics::Image> image;
-    platform::Date modified;
-    std::uintmax_t size = 0;
+    Stamp stamp;
     std::uint64_t lastUse = 0;
   };
 
-  PennantImageCache() = default;
+  PennantImageCache() : folder_(imageCacheDirectory(), kMaximumTotalBytes) {}
   static std::optional<std::string> pathForName(std::string_view name);
   void writeImageFile(const std::shared_ptr<platform::graphics::Image>& image, std::string_view name,
                       std::span<const std::uint8_t> png);
-  void remember(const std::string& name, const std::shared_ptr<platform::graphics::Image>& image) const;
-  void evictOldestFilesKeeping(const std::string& name);
+  std::shared_ptr<platform::graphics::Image> imageWithStamp(const std::string& name, const Stamp& stamp) const;
+  void remember(const std::string& name, const std::shared_ptr<platform::graphics::Image>& image,
+                const Stamp& stamp) const;
 
+  PennantImageCacheFolder folder_;
   mutable std::map<std::string, Decoded, std::less<>> decoded_;
   mutable std::uint64_t uses_ = 0;
 };

@@ -161,6 +161,42 @@ TEST_F(PennantImageCacheTest, TheFolderIsBoundedAndTheOldestFilesGoFirst) {
   for (int refresh = 0; refresh < 30; ++refresh) EXPECT_TRUE(cache.imageIsInCache("icon" + std::to_string(refresh)));
 }
 
+TEST_F(PennantImageCacheTest, TheBoundHoldsWhenOthersChangeTheFolderBetweenStores) {
+  auto folderSize = [] {
+    std::uintmax_t total = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(PennantImageCache::imageCacheDirectory()))
+      total += entry.file_size();
+    return total;
+  };
+  const std::string filler(64 * 1024, 'x');
+  const int fillers = static_cast<int>(PennantImageCache::kMaximumTotalBytes / filler.size()) + 2;
+  auto fillFromOutside = [&](const std::string& prefix) {
+    for (int i = 0; i < fillers; ++i) {
+      FileManager::writeContentsAtomically(pathOf(prefix + std::to_string(i)), filler, FileManager::Durability::Cache);
+      FileManager::setModificationDateOfItemAtPath(pathOf(prefix + std::to_string(i)),
+                                                   Date::now().dateByAddingTimeInterval(-1000 + i));
+    }
+  };
+
+  // Another instance fills the folder right after one of our stores.
+  testing::AdServerFixture::clearImageCache();
+  cache.storeImageWithName(picture(), "first");
+  fillFromOutside("other");
+  ASSERT_GT(folderSize(), PennantImageCache::kMaximumTotalBytes);
+  cache.storeImageWithName(picture(), "second");
+  EXPECT_LE(folderSize(), PennantImageCache::kMaximumTotalBytes);
+  EXPECT_TRUE(cache.imageIsInCache("second"));
+
+  // The folder is replaced by a new one, filled from outside: what was
+  // known of the old one does not count.
+  testing::AdServerFixture::clearImageCache();
+  fillFromOutside("new");
+  cache.storeImageWithName(picture(), "third");
+  EXPECT_LE(folderSize(), PennantImageCache::kMaximumTotalBytes);
+  EXPECT_FALSE(FileManager::fileExistsAtPath(pathOf("new0"))) << "the oldest went first";
+  EXPECT_TRUE(cache.imageIsInCache("third"));
+}
+
 TEST_F(PennantImageCacheTest, NamesThatCouldLeaveTheFolderAreNeverStoredOrFound) {
   auto image = picture();
   std::string outside = testing::testHome() + "/Documents/pennant/escaped";

@@ -4,6 +4,7 @@
 
 #include "ads/PennantImageRoles.h"
 #include "platform/foundation/AppPaths.h"
+#include "platform/foundation/BackgroundFileWriter.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/graphics/ImageHeader.h"
@@ -54,17 +55,48 @@ void PennantImageCache::storeImageWithName(const std::shared_ptr<Image>& image, 
   writeImageFile(image, name, image->pngData());
 }
 
+bool PennantImageCache::keepsAsItCame(const Image& image, std::span<const std::uint8_t> encoded) {
+  const std::size_t rawBytes = static_cast<std::size_t>(image.pixelWidth()) * image.pixelHeight() * 4;
+  return platform::graphics::ImageHeader::sniff(encoded) == platform::graphics::ImageFormat::png &&
+         encoded.size() <= rawBytes + kMaximumPngOverheadBytes;
+}
+
 void PennantImageCache::storeImageWithName(const std::shared_ptr<Image>& image, std::string_view name,
                                            std::span<const std::uint8_t> encoded) {
   if (!image) return;
-  const std::size_t rawBytes = static_cast<std::size_t>(image->pixelWidth()) * image->pixelHeight() * 4;
-  const bool keepAsItCame = platform::graphics::ImageHeader::sniff(encoded) == platform::graphics::ImageFormat::png &&
-                            encoded.size() <= rawBytes + kMaximumPngOverheadBytes;
-  if (keepAsItCame) {
+  if (keepsAsItCame(*image, encoded)) {
     writeImageFile(image, name, encoded);
   } else {
     storeImageWithName(image, name);
   }
+}
+
+void PennantImageCache::storeImageWithNameInBackground(const std::shared_ptr<Image>& image, std::string_view name,
+                                                       std::span<const std::uint8_t> encoded) {
+  if (!image) return;
+  auto path = pathForName(name);
+  if (!path) return;
+  std::string bytes;
+  if (keepsAsItCame(*image, encoded)) {
+    bytes.assign(reinterpret_cast<const char*>(encoded.data()), encoded.size());
+  } else {
+    const auto png = image->pngData();
+    bytes.assign(png.begin(), png.end());
+  }
+  if (bytes.empty()) return;
+  folder_.prepareToWrite();
+  std::string key(name);
+  const std::uint64_t write = ++writesAsked_;
+  latestWrite_.insert_or_assign(key, write);
+  // The cache is never destroyed, so the completion may refer to it.
+  platform::BackgroundFileWriter::writeContentsAtomically(
+      std::move(*path), std::move(bytes), FileManager::Durability::Cache,
+      [this, key = std::move(key), image, write](bool written) {
+        const auto latest = latestWrite_.find(key);
+        const bool isLatest = latest != latestWrite_.end() && latest->second == write;
+        if (isLatest) latestWrite_.erase(latest);
+        if (written) didWriteImageFile(key, isLatest ? image : nullptr);
+      });
 }
 
 void PennantImageCache::writeImageFile(const std::shared_ptr<Image>& image, std::string_view name,
@@ -78,11 +110,14 @@ void PennantImageCache::writeImageFile(const std::shared_ptr<Image>& image, std:
           FileManager::Durability::Cache)) {
     return;
   }
-  const std::string key(name);
+  didWriteImageFile(std::string(name), image);
+}
+
+void PennantImageCache::didWriteImageFile(const std::string& name, const std::shared_ptr<Image>& image) {
   std::optional<Stamp> written;
-  for (const auto& removed : folder_.didWriteKeepingWithinBound(key, written)) decoded_.erase(removed);
+  for (const auto& removed : folder_.didWriteKeepingWithinBound(name, written)) decoded_.erase(removed);
   // The image in hand is the decoded copy of the new file.
-  if (written) remember(key, image, *written);
+  if (written && image) remember(name, image, *written);
 }
 
 bool PennantImageCache::imageIsInCache(std::string_view name) const {

@@ -69,6 +69,14 @@ class PennantImageCache {
   // they are written unchanged; otherwise the image is encoded as above.
   void storeImageWithName(const std::shared_ptr<platform::graphics::Image>& image, std::string_view name,
                           std::span<const std::uint8_t> encoded);
+  // The same, with the file written on the process's writer thread, off
+  // the path of the ad that brought the image: the image is handed out
+  // from memory once its file has landed. Until then the image counts as
+  // missing (a second ad asking for it in that moment fetches it again),
+  // and the write counts as the run loop's work in flight, so simulated
+  // time and settling wait for it.
+  void storeImageWithNameInBackground(const std::shared_ptr<platform::graphics::Image>& image, std::string_view name,
+                                      std::span<const std::uint8_t> encoded);
   // True when <folder>/<name> exists, is at most kMaximumAge seconds old (a
   // modification time in the future counts as fresh) and decodes as an icon.
   bool imageIsInCache(std::string_view name) const;
@@ -90,6 +98,9 @@ class PennantImageCache {
 
   PennantImageCache() : folder_(imageCacheDirectory(), kMaximumTotalBytes) {}
   static std::optional<std::string> pathForName(std::string_view name);
+  static bool keepsAsItCame(const platform::graphics::Image& image, std::span<const std::uint8_t> encoded);
+  // Takes note of a file just written and of the image it holds.
+  void didWriteImageFile(const std::string& name, const std::shared_ptr<platform::graphics::Image>& image);
   void writeImageFile(const std::shared_ptr<platform::graphics::Image>& image, std::string_view name,
                       std::span<const std::uint8_t> png);
   std::shared_ptr<platform::graphics::Image> imageWithStamp(const std::string& name, const Stamp& stamp) const;
@@ -99,6 +110,10 @@ class PennantImageCache {
   PennantImageCacheFolder folder_;
   mutable std::map<std::string, Decoded, std::less<>> decoded_;
   mutable std::uint64_t uses_ = 0;
+  // The last write asked for each name still on its way; an earlier write
+  // of the name that lands late must not pair its image with a later file.
+  std::map<std::string, std::uint64_t, std::less<>> latestWrite_;
+  std::uint64_t writesAsked_ = 0;
 };
 
 }  // namespace pennant

@@ -60,6 +60,7 @@ class Mailbox {
 struct Job {
   std::string path;
   std::string bytes;
+  FileManager::Durability durability = FileManager::Durability::Durable;
   std::uint64_t id = 0;
   std::weak_ptr<Mailbox> mailbox;
 };
@@ -92,7 +93,7 @@ class WriterThread {
         job = std::move(jobs_.front());
         jobs_.pop_front();
       }
-      const bool written = FileManager::writeContentsAtomically(job.path, job.bytes, FileManager::Durability::Durable);
+      const bool written = FileManager::writeContentsAtomically(job.path, job.bytes, job.durability);
       if (auto mailbox = job.mailbox.lock()) mailbox->post(job.id, written);
     }
   }
@@ -127,10 +128,11 @@ class LoopSide : public std::enable_shared_from_this<LoopSide> {
     return side;
   }
 
-  Job jobFor(std::string path, std::string bytes, BackgroundFileWriter::Completion completion) {
+  Job jobFor(std::string path, std::string bytes, FileManager::Durability durability,
+             BackgroundFileWriter::Completion completion) {
     const std::uint64_t id = ++lastId_;
     pending_.emplace(id, Pending{std::move(completion), loop_->beginWorkInFlight()});
-    return Job{std::move(path), std::move(bytes), id, mailbox_};
+    return Job{std::move(path), std::move(bytes), durability, id, mailbox_};
   }
 
  private:
@@ -162,14 +164,22 @@ class LoopSide : public std::enable_shared_from_this<LoopSide> {
 
 void BackgroundFileWriter::writeContentsAtomically(std::string path, std::string bytes, Completion completion,
                                                    RunLoop& loop) {
+  writeContentsAtomically(std::move(path), std::move(bytes), FileManager::Durability::Durable, std::move(completion),
+                          loop);
+}
+
+void BackgroundFileWriter::writeContentsAtomically(std::string path, std::string bytes,
+                                                   FileManager::Durability durability, Completion completion,
+                                                   RunLoop& loop) {
   auto side = LoopSide::of(loop);
   if (!side) {
     // Without a way to hear back from the thread, the write is made here.
-    const bool written = FileManager::writeContentsAtomically(path, bytes, FileManager::Durability::Durable);
+    const bool written = FileManager::writeContentsAtomically(path, bytes, durability);
     if (completion) loop.performSoon([completion, written] { completion(written); });
     return;
   }
-  WriterThread::shared().enqueue(side->jobFor(std::move(path), std::move(bytes), std::move(completion)));
+  WriterThread::shared().enqueue(
+      side->jobFor(std::move(path), std::move(bytes), durability, std::move(completion)));
 }
 
 }  // namespace platform

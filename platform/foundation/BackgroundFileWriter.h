@@ -22,6 +22,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/foundation/FileManager.h"
 #include "platform/foundation/RunLoop.h"
 
 namespace platform {
@@ -33,6 +34,10 @@ class BackgroundFileWriter {
 
   static void writeContentsAtomically(std::string path, std::string bytes, Completion completion,
                                       RunLoop& loop = RunLoop::current());
+  // The same with the durability given: a cache's files need not wait for
+  // the disk (they are fetched again when a power cut loses them).
+  static void writeContentsAtomically(std::string path, std::string bytes, FileManager::Durability durability,
+                                      Completion completion, RunLoop& loop = RunLoop::current());
 };
 
 }  // namespace platform

@@ -60,6 +60,44 @@ TEST_F(PennantImageCacheTest, StoringAgainReplacesTheFileAndResetsItsAge) {
   EXPECT_TRUE(cache.imageIsInCache("forward"));
 }
 
+// What an ad brings is written on the writer thread. The loop counts it as
+// work in flight until it has landed; the last image stored under a name is
+// the one on disk and in memory.
+TEST_F(PennantImageCacheTest, AnAdsImageIsWrittenInTheBackgroundAndHandedOutOnceItLanded) {
+  testing::TestLoop loop;
+  const auto first = testimages::encode("png", 6, 4, testimages::checker);
+  const auto second = testimages::encode("png", 5, 3, testimages::checker);
+  const auto jpeg = testimages::encode("jpeg", 7, 2, testimages::checker);
+  auto store = [this](const testimages::Bytes& bytes, const std::string& name) {
+    auto image = Image::imageWithData(std::span<const std::uint8_t>(bytes));
+    ASSERT_NE(image, nullptr);
+    cache.storeImageWithNameInBackground(image, name, std::span<const std::uint8_t>(bytes));
+  };
+  store(first, "late");
+  store(second, "late");
+  store(jpeg, "late-jpeg");
+  EXPECT_EQ(loop.loop().workInFlightCount(), 3u);
+  loop.loop().settle();
+  EXPECT_EQ(loop.loop().workInFlightCount(), 0u);
+
+  auto file = FileManager::contentsAtPath(pathOf("late"));
+  ASSERT_TRUE(file);
+  EXPECT_EQ(testimages::Bytes(file->begin(), file->end()), second) << "kept as it came, the later one";
+  EXPECT_TRUE(cache.imageIsInCache("late"));
+  ASSERT_NE(cache.fetchImageNamed("late"), nullptr);
+  EXPECT_EQ(cache.fetchImageNamed("late")->pixelWidth(), 5);
+  auto encoded = FileManager::contentsAtPath(pathOf("late-jpeg"));
+  ASSERT_TRUE(encoded);
+  EXPECT_EQ(encoded->substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+  EXPECT_EQ(cache.fetchImageNamed("late-jpeg")->pixelWidth(), 7);
+
+  // A name that could leave the folder writes nothing and waits for nothing.
+  store(first, "../escaped");
+  store(first, "");
+  EXPECT_EQ(loop.loop().workInFlightCount(), 0u);
+  EXPECT_FALSE(std::filesystem::exists(PennantImageCache::imageCacheDirectory() + "/../escaped"));
+}
+
 TEST_F(PennantImageCacheTest, ImagesAreStoredAsPngWhateverTheyCameAs) {
   cache.storeImageWithName(picture("jpeg"), "call");
   auto bytes = FileManager::contentsAtPath(pathOf("call"));

@@ -16,7 +16,7 @@ namespace platform::addressbook {
 
 namespace {
 
-constexpr std::string_view kHeader = "vorla-addressbook-index 1\n";
+constexpr std::string_view kHeader = "address-book-index 1\n";
 constexpr std::string_view kIndexFolderBelowCaches = "/AddressBookIndex";
 constexpr std::string_view kIndexExtension = ".index";
 constexpr std::string_view kAbsent = "-";

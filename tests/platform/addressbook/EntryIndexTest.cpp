@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -98,6 +100,9 @@ TEST_F(EntryIndexTest, AFileChangedSinceItWasNotedIsReadAgain) {
   std::string bytes = folder.read(entryName());
   for (auto at = bytes.find("Bakery"); at != std::string::npos; at = bytes.find("Bakery")) bytes[at] = 'C';
   folder.write(entryName(), bytes);
+  // Later than the version noted, whatever the file system clock's tick.
+  const auto path = folder.book() + "/" + entryName();
+  std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::seconds(2));
   EXPECT_EQ(namesIn(*openFresh(folder.book())), std::vector<std::string>{"Sunrise Cakery"});
   // That open brought the index up to date.
   EXPECT_EQ(index.load().at(0).second.cards.at(0).content->organization, "Sunrise Cakery");

@@ -74,7 +74,8 @@ void PennantAd::downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& fi
       requestDidFail();
       return;
     }
-    PennantImageCache::sharedCache().storeImageWithName(icon, download->identifier().value_or(""));
+    PennantImageCache::sharedCache().storeImageWithNameInBackground(icon, download->identifier().value_or(""),
+                                                        std::span<const std::uint8_t>(*download->data()));
     finish();
     if (activeDownloads_ && activeDownloads_->empty()) browserIconsDidFinishLoading();
     return;
@@ -101,7 +102,8 @@ void PennantAd::downloadDidSucceed(const std::shared_ptr<PennantURLDownload>& fi
       requestDidFail();
       return;
     }
-    PennantImageCache::sharedCache().storeImageWithName(actionImage_, actionImageName_.value_or(""));
+    PennantImageCache::sharedCache().storeImageWithNameInBackground(actionImage_, actionImageName_.value_or(""),
+                                                        std::span<const std::uint8_t>(*download->data()));
   }
   finish();
   if (activeDownloads_ && activeDownloads_->empty()) requestDidSucceed();

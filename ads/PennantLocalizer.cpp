@@ -3,6 +3,7 @@
 #include "ads/PennantAdServer.h"
 #include "ads/PennantVersion.h"
 #include "platform/foundation/AppPaths.h"
+#include "platform/foundation/BackgroundFileWriter.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/LanguageCode.h"
 #include "platform/foundation/PercentEscapes.h"
@@ -92,7 +93,9 @@ void PennantLocalizer::downloadDidSucceed(const std::shared_ptr<PennantURLDownlo
   auto data = download->data();
   std::string_view bytes = data ? std::string_view(reinterpret_cast<const char*>(data->data()), data->size())
                                 : std::string_view();
-  FileManager::writeContentsAtomically(stringsPathForLanguage(download->identifier().value_or(language_)), bytes);
+  // Written durably, without holding up the ads loading meanwhile.
+  platform::BackgroundFileWriter::writeContentsAtomically(
+      stringsPathForLanguage(download->identifier().value_or(language_)), std::string(bytes), nullptr);
   finish(download);
 }
 
@@ -103,7 +106,8 @@ void PennantLocalizer::downloadDidFail(const std::shared_ptr<PennantURLDownload>
   const bool noSuchFile = download->error() && download->error()->code == PennantURLDownload::kErrorHTTPStatus &&
                           (download->httpStatusCode() == kHTTPNotFound || download->httpStatusCode() == kHTTPGone);
   if (noSuchFile) {
-    FileManager::writeContentsAtomically(stringsPathForLanguage(download->identifier().value_or(language_)), "");
+    platform::BackgroundFileWriter::writeContentsAtomically(
+        stringsPathForLanguage(download->identifier().value_or(language_)), "", nullptr);
   }
   finish(download);
 }

@@ -5,8 +5,12 @@
 // the static-media host and kept in <Documents>/pennant/localization_cache/
 // 20090402/<language>.strings; an empty file there means the server has no
 // translations (it answered 404 or 410), so the language is never asked for
-// again. Any other failure, a server error included, stores nothing. The table is read at the first lookup and then kept for the life of
-// the process: a file that arrives later takes effect at the next start.
+// again. Any other failure, a server error included, stores nothing. The
+// file is written durably on the background writer (BackgroundFileWriter),
+// so that waiting for the disk never holds up an ad that loads meanwhile;
+// until it has landed the file counts as missing. The table is read at the
+// first lookup and then kept for the life of the process: a file that
+// arrives later takes effect at the next start.
 //
 // A translation table holds a few dozen short texts, so a strings file is
 // bounded by what such a table needs: at most kMaximumStringsFileBytes

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/addressbook/AddressBook.h"
+#include "platform/foundation/AppPaths.h"
 #include "tests/platform/addressbook/AddressBookTestSupport.h"
 
 namespace bench {
@@ -53,6 +54,8 @@ class BenchBook {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/addressbook-bench-XXXXXX";
     if (::mkdtemp(pattern.data())) folder_ = pattern + "/book";
+    // The app's caches (where the index of the book goes) live there too.
+    platform::AppPaths::setHome(pattern + "/home");
     std::filesystem::create_directories(folder_);
     for (int i = 0; i < kForeignPeople; ++i) {
       std::ofstream(folder_ + "/person-" + std::to_string(i) + ".vcf")

@@ -5,6 +5,7 @@
 
 #include "platform/addressbook/EntryCache.h"
 #include "platform/addressbook/EntryFileReader.h"
+#include "platform/addressbook/EntryIndex.h"
 #include "platform/addressbook/VCardWriter.h"
 #include "platform/foundation/AppPaths.h"
 
@@ -61,32 +62,44 @@ std::shared_ptr<AddressBook> AddressBook::createAtPath(const std::string& folder
 AddressBook::AddressBook(Passkey, const std::string& folder) : folder_(std::make_shared<const VdirFolder>(folder)) {}
 
 void AddressBook::open() {
-  // Both lists are sorted by name: walk them side by side.
+  // What this process read before, else what an earlier run noted on disk.
   EntryCache::Folder known = EntryCache::shared().takeFolder(path());
+  const EntryIndex index = EntryIndex::forFolder(path());
+  if (known.empty()) known = index.load();
+  // Both lists are sorted by name: walk them side by side.
   auto cached = known.begin();
   auto listings = folder_->listEntries();
   EntryCache::Folder seen;
   seen.reserve(listings.size());
   records_.reserve(listings.size());
+  std::size_t reused = 0;
+  bool readAny = false;
   for (auto& listing : listings) {
     while (cached != known.end() && cached->first < listing.name) ++cached;
     std::optional<CachedFile> file;
     if (cached != known.end() && cached->first == listing.name && cached->second.identity == listing.identity) {
       file = std::move(cached->second);
+      ++reused;
     } else {
       file = EntryFileReader::load(*folder_, listing.name);
+      readAny = true;
     }
     if (!file) continue;
-    for (const auto& card : file->cards) {
-      if (card.content->recordType != RecordType::Person) continue;
-      auto record = std::make_shared<Record>(Record::Passkey{}, card.content, card.complete);
-      record->stored_ =
-          Record::StoredEntry{folder_, listing.name, file->identity, file->writtenByUs, file->cards.size() > 1};
+    for (std::size_t card = 0; card < file->cards.size(); ++card) {
+      const auto& content = file->cards[card].content;
+      if (content->recordType != RecordType::Person) continue;
+      auto record = std::make_shared<Record>(Record::Passkey{}, content, file->cards[card].complete);
+      record->stored_ = Record::StoredEntry{folder_,           listing.name,           file->identity,
+                                            file->writtenByUs, file->cards.size() > 1, card};
       record->book_ = this;
       records_.push_back(std::move(record));
     }
     seen.emplace_back(std::move(listing.name), std::move(*file));
   }
+  // The index follows the folder whenever this open found it changed: a
+  // file read, or a noted one gone. An open that matched everything it
+  // knew leaves the index alone.
+  if (readAny || reused != known.size()) (void)index.save(seen);
   EntryCache::shared().replaceFolder(path(), std::move(seen));
 }
 

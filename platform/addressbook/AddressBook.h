@@ -25,7 +25,8 @@
 // Ownership: the caller owns the book; the book shares its records with
 // whoever copies them out. A book is meant for one thread at a time; books
 // are cheap to open again, because each process remembers what it already
-// read of a folder (EntryCache).
+// read of a folder (EntryCache), and the first open of a process finds what
+// an earlier run read in the app's caches (EntryIndex).
 
 #include <memory>
 #include <optional>
@@ -57,8 +58,10 @@ class AddressBook {
   static void setDefaultDirectory(std::optional<std::string> folder);
   static std::string defaultDirectory();
 
-  // Forgets what this process has read of every folder (the next open reads
-  // every file again).
+  // Forgets what this process has read of every folder; the next open
+  // starts as the first one of a process does, from the index an earlier
+  // open left in the app's caches (EntryIndex), reading every file whose
+  // identity it does not match.
   static void discardCachedEntries();
 
   AddressBook(Passkey, const std::string& folder);

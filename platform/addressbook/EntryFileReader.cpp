@@ -15,15 +15,6 @@ constexpr std::size_t kLinesNeededAfterName = 2;
 
 bool isMarker(const VCardLine& line, std::string_view name) { return line.name == name && line.group.empty(); }
 
-std::shared_ptr<const EntryContent> summaryOf(const EntryContent& content) {
-  auto summary = std::make_shared<EntryContent>();
-  summary->recordType = content.recordType;
-  summary->kind = content.kind;
-  summary->organization = content.organization;
-  summary->uid = content.uid;
-  return summary;
-}
-
 // The summary of one of our cards from its first lines, or nullopt when the
 // head does not settle it.
 std::optional<CachedFile> fromHead(const VdirFolder::Contents& head) {
@@ -45,11 +36,20 @@ std::optional<CachedFile> fromHead(const VdirFolder::Contents& head) {
   CachedFile file;
   file.identity = head.identity;
   file.writtenByUs = true;
-  file.cards.push_back(CachedCard{summaryOf(read.content), false});
+  file.cards.push_back(CachedCard{EntryFileReader::summaryOf(read.content), false});
   return file;
 }
 
 }  // namespace
+
+std::shared_ptr<const EntryContent> EntryFileReader::summaryOf(const EntryContent& content) {
+  auto summary = std::make_shared<EntryContent>();
+  summary->recordType = content.recordType;
+  summary->kind = content.kind;
+  summary->organization = content.organization;
+  summary->uid = content.uid;
+  return summary;
+}
 
 std::optional<CachedFile> EntryFileReader::load(const VdirFolder& folder, const std::string& name) {
   auto contents = folder.readEntry(name, kHeadBytes);
@@ -73,13 +73,13 @@ std::optional<CachedFile> EntryFileReader::load(const VdirFolder& folder, const 
 }
 
 std::optional<EntryContent> EntryFileReader::loadComplete(const VdirFolder& folder, const std::string& name,
-                                                          const FileIdentity& expected) {
+                                                          const FileIdentity& expected, std::size_t cardIndex) {
   auto contents = folder.readEntry(name, VdirFolder::kMaxEntryBytes);
   if (!contents || !contents->complete || !(contents->identity == expected)) return std::nullopt;
   if (!UnicodeText::isValidUTF8(contents->bytes)) return std::nullopt;
   const auto cards = VCardParser::parse(contents->bytes);
-  if (cards.empty()) return std::nullopt;
-  return VCardReader::read(cards.front().lines).content;
+  if (cardIndex >= cards.size()) return std::nullopt;
+  return VCardReader::read(cards[cardIndex].lines).content;
 }
 
 CachedFile EntryFileReader::cacheWritten(const EntryContent& content, std::size_t writtenBytes,

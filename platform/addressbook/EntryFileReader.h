@@ -23,10 +23,12 @@ class EntryFileReader {
   // a file without a card gives a CachedFile without cards.
   static std::optional<CachedFile> load(const VdirFolder& folder, const std::string& name);
 
-  // The whole first card of a file, provided the file is still the version
-  // with that identity.
+  // The whole card at `cardIndex` of a file, provided the file is still the
+  // version with that identity.
   static std::optional<EntryContent> loadComplete(const VdirFolder& folder, const std::string& name,
-                                                  const FileIdentity& expected);
+                                                  const FileIdentity& expected, std::size_t cardIndex = 0);
+  // The listing form of a card: kind, organization and uid.
+  static std::shared_ptr<const EntryContent> summaryOf(const EntryContent& content);
 
   // The cached form of an entry this program has just written.
   static CachedFile cacheWritten(const EntryContent& content, std::size_t writtenBytes, const FileIdentity& identity);

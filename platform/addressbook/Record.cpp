@@ -46,7 +46,8 @@ const EntryContent& Record::content() const {
   if (!complete_ && stored_) {
     // Read at most once: a file that changed or broke since the book was
     // opened leaves the record as it was listed.
-    if (auto full = EntryFileReader::loadComplete(*stored_->folder, stored_->name, stored_->identity)) {
+    if (auto full = EntryFileReader::loadComplete(*stored_->folder, stored_->name, stored_->identity,
+                                                            stored_->cardIndex)) {
       content_ = std::make_shared<const EntryContent>(std::move(*full));
     }
   }

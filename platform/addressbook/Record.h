@@ -68,6 +68,7 @@ class Record {
     FileIdentity identity;
     bool writtenByUs = false;
     bool sharedFile = false;  // the file holds other entries as well
+    std::size_t cardIndex = 0;  // which of the file's cards this record is
   };
 
   const EntryContent& content() const;

@@ -60,6 +60,8 @@ std::string AppPaths::documentsDirectory() { return home() + "/Documents"; }
 
 std::string AppPaths::preferencesDirectory() { return home() + "/Library/Preferences"; }
 
+std::string AppPaths::cachesDirectory() { return home() + "/Library/Caches"; }
+
 std::string AppPaths::temporaryDirectory() { return home() + "/tmp"; }
 
 }  // namespace platform

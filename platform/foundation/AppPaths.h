@@ -20,6 +20,8 @@ class AppPaths {
   static std::string documentsDirectory();
   // <home>/Library/Preferences
   static std::string preferencesDirectory();
+  // <home>/Library/Caches: what can be rebuilt from elsewhere.
+  static std::string cachesDirectory();
   // <home>/tmp
   static std::string temporaryDirectory();
   // The default home for the given environment values (either may be null).

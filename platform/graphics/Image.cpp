@@ -148,7 +148,15 @@ std::shared_ptr<Image> Image::decode(std::span<const std::uint8_t> bytes, Limit 
     std::uint32_t* out = &argb32[static_cast<std::size_t>(y) * width];
     for (int x = 0; x < width; ++x, in += channels, ++out) {
       const std::uint32_t a = alpha ? in[3] : 0xFF;
-      *out = (a << 24) | (multiply(in[0], a) << 16) | (multiply(in[1], a) << 8) | multiply(in[2], a);
+      // Most pixels of an icon are opaque or fully transparent; those need
+      // no arithmetic.
+      if (a == 0xFF) {
+        *out = 0xFF000000u | (std::uint32_t{in[0]} << 16) | (std::uint32_t{in[1]} << 8) | in[2];
+      } else if (a == 0) {
+        *out = 0;
+      } else {
+        *out = (a << 24) | (multiply(in[0], a) << 16) | (multiply(in[1], a) << 8) | multiply(in[2], a);
+      }
     }
   }
   return std::make_shared<Image>(Passkey{}, width, height, std::move(argb32));

@@ -10,6 +10,7 @@
 #include "platform/graphics/FontConfiguration.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/TextLayout.h"
+#include "platform/graphics/TextSizeCache.h"
 
 namespace platform::graphics {
 
@@ -24,9 +25,16 @@ struct ContextRef {
   ContextRef& operator=(const ContextRef&) = delete;
 };
 
+// Measuring is main-thread work: one context serves every measurement, and
+// the sizes of recent texts are remembered.
 Size measure(std::string_view text, const Font& font, const TextLayout::Constraints& constraints) {
-  ContextRef ref(FontConfiguration::createContext());
-  return TextLayout(ref.context, text, font, constraints).size();
+  static PangoContext* const measuring = FontConfiguration::createContext();
+  static TextSizeCache* const sizes = new TextSizeCache();
+  const unsigned serial = pango_font_map_get_serial(FontConfiguration::fontMap());
+  if (auto known = sizes->find(text, font, constraints, serial)) return *known;
+  const Size size = TextLayout(measuring, text, font, constraints).size();
+  sizes->remember(text, font, constraints, serial, size);
+  return size;
 }
 
 // Lays the text out for the context's surface and transformation and draws

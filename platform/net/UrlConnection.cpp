@@ -44,11 +44,15 @@ bool hasWebScheme(const std::string& url) {
 
 std::shared_ptr<UrlConnection> UrlConnection::connectionWithRequestDelegate(
     const UrlRequest& request, std::shared_ptr<UrlConnectionDelegate> delegate, RunLoop& loop) {
-  if (!hasWebScheme(request.url())) return nullptr;
+  // One parse tells the origin and, when there is one, that the scheme is
+  // http or https; only a URL without an origin needs the scheme checked.
+  auto origin = UrlOrigin::ofURL(request.url());
+  if (!origin && !hasWebScheme(request.url())) return nullptr;
   auto driver = CurlMultiDriver::forRunLoop(loop);
   if (!driver) return nullptr;
   auto connection = std::make_shared<UrlConnection>(Private{}, request, std::move(delegate));
   connection->driver_ = driver;
+  connection->origin_ = std::move(origin);
   if (!connection->configure()) return nullptr;
   if (!driver->start(connection, connection->easy_)) return nullptr;
   connection->loading_ = true;
@@ -69,7 +73,6 @@ UrlConnection::~UrlConnection() {
 bool UrlConnection::configure() {
   easy_ = curl_easy_init();
   if (!easy_) return false;
-  origin_ = UrlOrigin::ofURL(request_.url());
   started_ = std::chrono::steady_clock::now();
   bool ok = true;
   auto set = [&](CURLcode code) { ok = ok && code == CURLE_OK; };
@@ -84,11 +87,11 @@ bool UrlConnection::configure() {
   set(curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this));
   set(curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &UrlConnection::headerCallback));
   set(curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this));
-  return ok && configureHop(request_.url());
+  return ok && configureHop(request_.url(), origin_);
 }
 
-bool UrlConnection::configureHop(const std::string& url) {
-  const bool sameOrigin = origin_ && UrlOrigin::ofURL(url) == origin_;
+bool UrlConnection::configureHop(const std::string& url, const std::optional<UrlOrigin>& hopOrigin) {
+  const bool sameOrigin = origin_ && hopOrigin == origin_;
   curl_slist* headers = nullptr;
   for (const auto& [name, value] : request_.allHTTPHeaderFields()) {
     if (!sameOrigin && request_.isOriginBoundHTTPHeaderField(name)) continue;
@@ -132,7 +135,8 @@ bool UrlConnection::followRedirect(const std::string& target) {
     result_ = CURLE_TOO_MANY_REDIRECTS;
     return false;
   }
-  if (!hasWebScheme(target)) {
+  const auto targetOrigin = UrlOrigin::ofURL(target);
+  if (!targetOrigin && !hasWebScheme(target)) {
     result_ = CURLE_UNSUPPORTED_PROTOCOL;
     return false;
   }
@@ -142,7 +146,7 @@ bool UrlConnection::followRedirect(const std::string& target) {
     return false;
   }
   driver_->stop(easy_);
-  if (!configureHop(target) || !driver_->start(shared_from_this(), easy_)) {
+  if (!configureHop(target, targetOrigin) || !driver_->start(shared_from_this(), easy_)) {
     result_ = CURLE_FAILED_INIT;
     return false;
   }

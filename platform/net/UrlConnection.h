@@ -78,9 +78,10 @@ class UrlConnection : public std::enable_shared_from_this<UrlConnection> {
 
  private:
   bool configure();
-  // Points the transfer at one hop: its URL, the headers that may go there,
-  // and what is left of the time-out.
-  bool configureHop(const std::string& url);
+  // Points the transfer at one hop: its URL, the headers that may go there
+  // (those bound to the request's origin only when `hopOrigin` is it), and
+  // what is left of the time-out.
+  bool configureHop(const std::string& url, const std::optional<UrlOrigin>& hopOrigin);
   void finishedWithResult(CURLcode result) { finished_ = true, result_ = result; }
   // The target of the response just finished when it is a redirect to follow.
   std::optional<std::string> redirectTarget() const;

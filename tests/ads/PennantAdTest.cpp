@@ -96,6 +96,31 @@ TEST_F(PennantAdTest, ATextAdLoadsItsIconsRequestAndImages) {
   EXPECT_FALSE(cache.imageIsInCache("bread.png"));
 }
 
+TEST_F(PennantAdTest, IconsFromTheServerAreCachedAsTheyCame) {
+  // Pictures whose bytes no encoder of ours would write.
+  auto served = [](const char* comment) {
+    auto bytes = testimages::withTextChunk(testimages::encode("png", 30, 30, testimages::checker), comment);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  server.setBody("/static/iphone/browser/back.png", served("back"));
+  server.setBody("/static/iphone/img/url.png", served("url"));
+  server.setAnswer(kTextAd);
+  load(makeAd());
+  ASSERT_EQ(controller->events, std::vector<std::string>{"load"});
+
+  const std::string folder = PennantImageCache::imageCacheDirectory();
+  EXPECT_EQ(FileManager::contentsAtPath(folder + "/back"), served("back"));
+  EXPECT_EQ(FileManager::contentsAtPath(folder + "/url"), served("url"));
+  // What the second ad takes from the cache is what the first one showed.
+  auto second = makeAd();
+  controller->events.clear();
+  load(second);
+  ASSERT_EQ(controller->events, std::vector<std::string>{"load"});
+  EXPECT_EQ(server.countOf("/static/iphone/img/url.png"), 1u);
+  ASSERT_NE(second->actionImage(), nullptr);
+  EXPECT_EQ(second->actionImage()->rgbaPixels(), platform::graphics::Image::imageWithData(served("url"))->rgbaPixels());
+}
+
 TEST_F(PennantAdTest, WithEverythingCachedTheRequestLeavesFromWithinRequest) {
   server.setAnswer(kTextAd);
   load(makeAd());

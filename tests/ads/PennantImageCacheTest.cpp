@@ -60,11 +60,86 @@ TEST_F(PennantImageCacheTest, StoringAgainReplacesTheFileAndResetsItsAge) {
   EXPECT_TRUE(cache.imageIsInCache("forward"));
 }
 
+// What an ad brings is written on the writer thread. The loop counts it as
+// work in flight until it has landed; the last image stored under a name is
+// the one on disk and in memory.
+TEST_F(PennantImageCacheTest, AnAdsImageIsWrittenInTheBackgroundAndHandedOutOnceItLanded) {
+  testing::TestLoop loop;
+  const auto first = testimages::encode("png", 6, 4, testimages::checker);
+  const auto second = testimages::encode("png", 5, 3, testimages::checker);
+  const auto jpeg = testimages::encode("jpeg", 7, 2, testimages::checker);
+  auto store = [this](const testimages::Bytes& bytes, const std::string& name) {
+    auto image = Image::imageWithData(std::span<const std::uint8_t>(bytes));
+    ASSERT_NE(image, nullptr);
+    cache.storeImageWithNameInBackground(image, name, std::span<const std::uint8_t>(bytes));
+  };
+  store(first, "late");
+  store(second, "late");
+  store(jpeg, "late-jpeg");
+  EXPECT_EQ(loop.loop().workInFlightCount(), 3u);
+  loop.loop().settle();
+  EXPECT_EQ(loop.loop().workInFlightCount(), 0u);
+
+  auto file = FileManager::contentsAtPath(pathOf("late"));
+  ASSERT_TRUE(file);
+  EXPECT_EQ(testimages::Bytes(file->begin(), file->end()), second) << "kept as it came, the later one";
+  EXPECT_TRUE(cache.imageIsInCache("late"));
+  ASSERT_NE(cache.fetchImageNamed("late"), nullptr);
+  EXPECT_EQ(cache.fetchImageNamed("late")->pixelWidth(), 5);
+  auto encoded = FileManager::contentsAtPath(pathOf("late-jpeg"));
+  ASSERT_TRUE(encoded);
+  EXPECT_EQ(encoded->substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+  EXPECT_EQ(cache.fetchImageNamed("late-jpeg")->pixelWidth(), 7);
+
+  // A name that could leave the folder writes nothing and waits for nothing.
+  store(first, "../escaped");
+  store(first, "");
+  EXPECT_EQ(loop.loop().workInFlightCount(), 0u);
+  EXPECT_FALSE(std::filesystem::exists(PennantImageCache::imageCacheDirectory() + "/../escaped"));
+}
+
 TEST_F(PennantImageCacheTest, ImagesAreStoredAsPngWhateverTheyCameAs) {
   cache.storeImageWithName(picture("jpeg"), "call");
   auto bytes = FileManager::contentsAtPath(pathOf("call"));
   ASSERT_TRUE(bytes);
   EXPECT_EQ(bytes->substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+}
+
+TEST_F(PennantImageCacheTest, APngIsKeptAsItCameAndAnythingElseIsEncoded) {
+  auto stored = [this](const testimages::Bytes& bytes, const std::string& name) {
+    auto image = Image::imageWithData(std::span<const std::uint8_t>(bytes));
+    EXPECT_NE(image, nullptr) << name;
+    cache.storeImageWithName(image, name, std::span<const std::uint8_t>(bytes));
+    auto file = FileManager::contentsAtPath(pathOf(name));
+    return file ? testimages::Bytes(file->begin(), file->end()) : testimages::Bytes();
+  };
+  const auto checker = testimages::encode("png", 6, 4, testimages::checker);
+
+  // A PNG with a comment no encoder of ours would write: kept byte for byte.
+  const auto commented = testimages::withTextChunk(checker, "made by the ad server");
+  EXPECT_EQ(stored(commented, "commented"), commented);
+  const auto pixels = Image::imageWithData(std::span<const std::uint8_t>(checker))->rgbaPixels();
+  ASSERT_NE(cache.fetchImageNamed("commented"), nullptr);
+  EXPECT_EQ(cache.fetchImageNamed("commented")->rgbaPixels(), pixels);
+
+  // A PNG padded far beyond its pixels is stored as a PNG of its picture.
+  const auto padded = testimages::withTextChunk(checker, std::string(PennantImageCache::kMaximumPngOverheadBytes, 'x'));
+  const auto compact = stored(padded, "padded");
+  ASSERT_GT(compact.size(), 8u);
+  EXPECT_LT(compact.size(), checker.size() + 1024);
+  EXPECT_TRUE(std::equal(checker.begin(), checker.begin() + 8, compact.begin())) << "still a PNG";
+  auto reread = Image::imageWithData(std::span<const std::uint8_t>(compact));
+  ASSERT_NE(reread, nullptr);
+  EXPECT_EQ(reread->rgbaPixels(), pixels);
+
+  // JPEG and GIF bytes become PNG.
+  const auto fromJpeg = stored(testimages::encode("jpeg", 6, 4, testimages::checker, false), "jpeg");
+  ASSERT_GT(fromJpeg.size(), 8u);
+  EXPECT_TRUE(std::equal(checker.begin(), checker.begin() + 8, fromJpeg.begin()));
+  const auto gif = testimages::makeGif(2, 2, {{{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}}}, {0, 1, 2, 3});
+  const auto fromGif = stored(gif, "gif");
+  ASSERT_GT(fromGif.size(), 8u);
+  EXPECT_TRUE(std::equal(checker.begin(), checker.begin() + 8, fromGif.begin()));
 }
 
 TEST_F(PennantImageCacheTest, MissingAndUndecodableFilesAreNotImages) {
@@ -122,6 +197,42 @@ TEST_F(PennantImageCacheTest, TheFolderIsBoundedAndTheOldestFilesGoFirst) {
   EXPECT_FALSE(FileManager::fileExistsAtPath(pathOf("old0"))) << "the oldest went first";
   EXPECT_TRUE(FileManager::fileExistsAtPath(pathOf("old" + std::to_string(files - 1))));
   for (int refresh = 0; refresh < 30; ++refresh) EXPECT_TRUE(cache.imageIsInCache("icon" + std::to_string(refresh)));
+}
+
+TEST_F(PennantImageCacheTest, TheBoundHoldsWhenOthersChangeTheFolderBetweenStores) {
+  auto folderSize = [] {
+    std::uintmax_t total = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(PennantImageCache::imageCacheDirectory()))
+      total += entry.file_size();
+    return total;
+  };
+  const std::string filler(64 * 1024, 'x');
+  const int fillers = static_cast<int>(PennantImageCache::kMaximumTotalBytes / filler.size()) + 2;
+  auto fillFromOutside = [&](const std::string& prefix) {
+    for (int i = 0; i < fillers; ++i) {
+      FileManager::writeContentsAtomically(pathOf(prefix + std::to_string(i)), filler, FileManager::Durability::Cache);
+      FileManager::setModificationDateOfItemAtPath(pathOf(prefix + std::to_string(i)),
+                                                   Date::now().dateByAddingTimeInterval(-1000 + i));
+    }
+  };
+
+  // Another instance fills the folder right after one of our stores.
+  testing::AdServerFixture::clearImageCache();
+  cache.storeImageWithName(picture(), "first");
+  fillFromOutside("other");
+  ASSERT_GT(folderSize(), PennantImageCache::kMaximumTotalBytes);
+  cache.storeImageWithName(picture(), "second");
+  EXPECT_LE(folderSize(), PennantImageCache::kMaximumTotalBytes);
+  EXPECT_TRUE(cache.imageIsInCache("second"));
+
+  // The folder is replaced by a new one, filled from outside: what was
+  // known of the old one does not count.
+  testing::AdServerFixture::clearImageCache();
+  fillFromOutside("new");
+  cache.storeImageWithName(picture(), "third");
+  EXPECT_LE(folderSize(), PennantImageCache::kMaximumTotalBytes);
+  EXPECT_FALSE(FileManager::fileExistsAtPath(pathOf("new0"))) << "the oldest went first";
+  EXPECT_TRUE(cache.imageIsInCache("third"));
 }
 
 TEST_F(PennantImageCacheTest, NamesThatCouldLeaveTheFolderAreNeverStoredOrFound) {

@@ -320,3 +320,47 @@ TEST_F(PennantURLDownloadTest, DescribesItself) {
 
 }  // namespace
 }  // namespace pennant
+
+namespace pennant {
+namespace {
+
+// A click's download follows the ad's own downloads to the same server. A
+// new connection for it costs about as much as the whole click on a fast
+// network, so it must ride the connection the ad's downloads left open, as
+// the server sees it: every request from the same client port.
+TEST(PennantURLDownloadConnections, DownloadsOneAfterAnotherReuseTheKeptAliveConnection) {
+  httplib::Server server;
+  std::mutex mutex;
+  std::vector<int> clientPorts;
+  server.Get("/.*", [&](const httplib::Request& request, httplib::Response& response) {
+    std::lock_guard lock(mutex);
+    clientPorts.push_back(request.remote_port);
+    response.set_content("{}", "application/json");
+  });
+  const int port = server.bind_to_any_port("127.0.0.1");
+  std::thread serving([&] { server.listen_after_bind(); });
+  {
+    // The loop goes first: its connections close, so the server can stop.
+    testing::TestLoop loop;
+    const std::string base = "http://127.0.0.1:" + std::to_string(port);
+    for (const std::string path : {"/ad_source.php", "/images/action-call.png", "/click/pizza-call"}) {
+      auto recorder = std::make_shared<Recorder>();
+      auto download = PennantURLDownload::create();
+      download->setSuccessSelector(PennantURLDownload::selector(recorder, &Recorder::succeeded));
+      download->setFailureSelector(PennantURLDownload::selector(recorder, &Recorder::failed));
+      download->setDelegate(recorder);
+      download->loadContentsOfURLAtString(base + path);
+      loop.runUntil([&] { return recorder->done(); });
+      // No ASSERT here: the server's thread must be joined.
+      EXPECT_EQ(recorder->successes, 1) << path;
+    }
+  }
+  server.stop();
+  serving.join();
+  ASSERT_EQ(clientPorts.size(), 3u);
+  EXPECT_EQ(clientPorts[1], clientPorts[0]);
+  EXPECT_EQ(clientPorts[2], clientPorts[0]);
+}
+
+}  // namespace
+}  // namespace pennant

@@ -13,13 +13,19 @@
 #include "platform/addressbook/AddressBook.h"
 #include "platform/addressbook/AddressKeys.h"
 #include "platform/addressbook/Labels.h"
+#include "platform/foundation/AppPaths.h"
 #include "tests/platform/foundation/FoundationTestFolder.h"
 
 namespace platform::addressbook::testing {
 
 class TestFolder {
  public:
-  TestFolder() : book_(root_.path() + "/book") {}
+  // The app's home moves into the folder too, so that the index of what
+  // was read (kept in the app's caches) never lands in the real home.
+  TestFolder() : book_(root_.path() + "/book") { AppPaths::setHome(root_.path() + "/home"); }
+  ~TestFolder() { AppPaths::setHome(std::nullopt); }
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
 
   const std::string& path() const { return root_.path(); }
   // The address-book folder inside (not created).

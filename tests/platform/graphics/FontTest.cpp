@@ -9,6 +9,7 @@
 
 #include "GraphicsTestSupport.h"
 #include "platform/graphics/FontConfiguration.h"
+#include "platform/graphics/StringDrawing.h"
 
 namespace platform::graphics {
 namespace {
@@ -106,6 +107,21 @@ TEST_F(FontRules, ComeFromTheBundleFolderGiven) {
       << "the system's rules still apply";
   ASSERT_TRUE(FontConfiguration::ensureLoaded(graphicstest::bundleDir()));
   EXPECT_EQ(markerFelt(), "Comic Neue");
+}
+
+TEST_F(FontRules, TextMeasuresWithTheRulesInForceEvenWhenMeasuredBefore) {
+  const auto font = Font::fontWithNameSize("Marker Felt", 20);
+  const std::string text = "Sunrise Bakery: fresh bread every morning";
+  const Size casual = StringDrawing::sizeWithFont(text, *font);
+  writeRules(R"(<?xml version="1.0"?>
+<fontconfig>
+  <alias binding="same"><family>Marker Felt</family><prefer><family>Nimbus Roman</family></prefer></alias>
+</fontconfig>)");
+  ASSERT_TRUE(FontConfiguration::ensureLoaded(dir_.string()));
+  const Size serif = StringDrawing::sizeWithFont(text, *font);
+  EXPECT_NE(serif.width, casual.width) << "a size remembered from the rules before";
+  ASSERT_TRUE(FontConfiguration::ensureLoaded(graphicstest::bundleDir()));
+  EXPECT_EQ(StringDrawing::sizeWithFont(text, *font).width, casual.width);
 }
 
 TEST_F(FontRules, MissingOrUnreadableRulesFailAndKeepTheRulesInForce) {

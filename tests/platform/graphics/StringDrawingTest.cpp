@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "GraphicsTestSupport.h"
 #include "platform/graphics/Font.h"
@@ -26,6 +27,41 @@ class Text : public testing::Test {
   void SetUp() override { graphicstest::loadAppFonts(); }
   std::shared_ptr<Font> bold13_ = Font::fontWithNameSize("Helvetica-Bold", 13);
 };
+
+// Sizes of recent texts are remembered: asking again, in another order and
+// after more texts than are kept, must give what the first layout gave for
+// exactly that font, width, height and line-break mode.
+TEST_F(Text, MeasuringAgainGivesTheSameSizeForEveryFontAndConstraint) {
+  struct Asked {
+    std::string text;
+    std::shared_ptr<Font> font;
+    Size limit;
+    LineBreakMode mode;
+    Size answer;
+  };
+  const auto regular13 = Font::fontWithNameSize("Helvetica", 13);
+  std::vector<Asked> asked;
+  for (int n = 0; n < 40; ++n) {
+    const std::string text = std::string(kLongText).substr(0, 20 + 3 * n);
+    for (const auto& font : {bold13_, regular13, bold13_->fontWithSize(17)}) {
+      for (const Size limit : {Size{120, 1000}, Size{240, 1000}, Size{240, 20}}) {
+        for (const auto mode : {LineBreakMode::WordWrap, LineBreakMode::TailTruncation}) {
+          asked.push_back({text, font, limit, mode, StringDrawing::sizeWithFontConstrainedToSize(text, *font, limit, mode)});
+        }
+      }
+    }
+  }
+  // The parameters matter, so a remembered size under the wrong key shows.
+  EXPECT_GT(asked[0].answer.width, 0);
+  EXPECT_NE(StringDrawing::sizeWithFont(kLongText, *bold13_).width, StringDrawing::sizeWithFont(kLongText, *regular13).width);
+  for (auto it = asked.rbegin(); it != asked.rend(); ++it) {
+    EXPECT_EQ(StringDrawing::sizeWithFontConstrainedToSize(it->text, *it->font, it->limit, it->mode), it->answer)
+        << it->text << " " << it->font->fontName() << " " << it->limit.width << "x" << it->limit.height;
+  }
+  std::size_t distinct = 0;
+  for (std::size_t i = 1; i < asked.size(); ++i) distinct += !(asked[i].answer == asked[i - 1].answer);
+  EXPECT_GT(distinct, asked.size() / 4);
+}
 
 TEST_F(Text, ASingleLineIsAboutTheFontSizeTallAndScalesWithIt) {
   const Size hello = StringDrawing::sizeWithFont("Hello", *bold13_);

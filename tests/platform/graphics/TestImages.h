@@ -83,6 +83,21 @@ inline Bytes withPngSize(Bytes png, std::uint32_t width, std::uint32_t height) {
   return png;
 }
 
+// The PNG with a "Comment" text chunk of `text` right after its header: the
+// same picture in other bytes than any encoder would write.
+inline Bytes withTextChunk(const Bytes& png, const std::string& text) {
+  constexpr std::size_t kAfterHeader = 8 + 25;  // signature, then IHDR's length, type, data and CRC
+  const std::string data = std::string("Comment", 7) + '\0' + text;
+  Bytes chunk(4, 0);
+  putBigEndian32(chunk, 0, static_cast<std::uint32_t>(data.size()));
+  for (char c : std::string("tEXt") + data) chunk.push_back(static_cast<std::uint8_t>(c));
+  chunk.resize(chunk.size() + 4);
+  putBigEndian32(chunk, chunk.size() - 4, crc32(&chunk[4], chunk.size() - 8));
+  Bytes out = png;
+  out.insert(out.begin() + kAfterHeader, chunk.begin(), chunk.end());
+  return out;
+}
+
 // A GIF with a four-colour global palette and `frames` copies of one image.
 // The LZW stream resets the code table every two pixels, so every code stays
 // three bits wide: valid, if not compressed.

@@ -38,6 +38,7 @@ cmake --build build-fuzz --target "${targets[@]/%/_fuzzer}"
 
 mkdir -p fuzz/artifacts
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+failed=()
 for name in "${targets[@]}"; do
   corpus="fuzz/corpus/$name"
   fuzzer="build-fuzz/${name}_fuzzer"
@@ -47,14 +48,19 @@ for name in "${targets[@]}"; do
   if [ "$name" = image_header ]; then limits=(-malloc_limit_mb=32); fi
   if [ "$what" = "--replay" ]; then
     echo "== $name: replaying $corpus"
-    "$fuzzer" -runs=0 "${limits[@]}" "$corpus"
+    "$fuzzer" -runs=0 "${limits[@]}" "$corpus" || failed+=("$name")
   else
     echo "== $name: fuzzing for $what seconds"
     work=$(mktemp -d)
     "$fuzzer" -max_total_time="$what" -max_len=65536 -timeout=5 "${limits[@]}" \
-      -artifact_prefix="fuzz/artifacts/${name}-" "$work" "$corpus"
-    # Keep only inputs that add coverage to the committed corpus.
+      -artifact_prefix="fuzz/artifacts/${name}-" "$work" "$corpus" || failed+=("$name")
+    # Keep only inputs that add coverage to the committed corpus, also
+    # after a finding, so the time spent is not lost.
     "$fuzzer" -merge=1 "${limits[@]}" "$corpus" "$work" >/dev/null 2>&1 || true
     rm -rf "$work"
   fi
 done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "failed: ${failed[*]} (inputs in fuzz/artifacts/)" >&2
+  exit 1
+fi

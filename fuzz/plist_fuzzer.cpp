@@ -3,7 +3,8 @@
 // (XML, binary, old-style text, UTF-16 with a byte-order mark), under the
 // localizer's size and value bounds. What must hold for any input:
 // - reading the same bytes twice gives the same table (no hidden state);
-// - every key and translation of the table is UTF-8, as the table promises;
+// - every key and translation of the table, and every string and key of
+//   the list under it, is UTF-8, as both promise;
 // - a list read within the bounds holds no more values than they allow;
 // - a list that reads, written as XML and read again, is the same list;
 // - text that reads as UTF-8 reads the same as UTF-16 with either mark.
@@ -35,6 +36,21 @@ std::size_t valueCount(const PropertyListValue& value) {
     for (const auto& [key, element] : *dictionary) count += 1 + valueCount(element);
   }
   return count;
+}
+
+// Strings and keys of a list are UTF-8, whatever form it was read from.
+bool allTextIsUTF8(const PropertyListValue& value) {
+  if (const auto* text = value.asString()) return UnicodeText::isValidUTF8(*text);
+  if (const auto* array = value.asArray()) {
+    for (const auto& element : *array) {
+      if (!allTextIsUTF8(element)) return false;
+    }
+  } else if (const auto* dictionary = value.asDictionary()) {
+    for (const auto& [key, element] : *dictionary) {
+      if (!UnicodeText::isValidUTF8(key) || !allTextIsUTF8(element)) return false;
+    }
+  }
+  return true;
 }
 
 // Whether anything in the list could change on its way through the XML
@@ -97,6 +113,7 @@ void checkBoundedList(std::string_view bytes) {
   if (!list) return;
   fuzz::check(bytes.size() <= limits.maxBytes, "a list larger than the byte bound is refused");
   fuzz::check(valueCount(*list) <= limits.maxObjects, "a list read within the bounds holds no more values");
+  fuzz::check(allTextIsUTF8(*list), "every string and key of a list is UTF-8");
 
   if (const auto xml = PropertyList::xmlDataFromPropertyList(*list); xml && !holdsRealsOrDates(*list)) {
     PropertyList::Format xmlFormat{};

@@ -19,7 +19,7 @@ inline std::optional<platform::addressbook::EntryContent> writtenAndReadBack(
   const auto cards = VCardParser::parse(VCardWriter::write(entry));
   if (cards.size() != 1) return std::nullopt;
   auto read = VCardReader::read(cards.front().lines);
-  if (read.productId != VCardWriter::kProductId) return std::nullopt;
+  if (read.productId != VCardWriter::productId()) return std::nullopt;
   return std::move(read.content);
 }
 

@@ -1,5 +1,7 @@
 #include "ads/PennantController.h"
 
+#include "ads/PennantBrowserController.h"
+#include "ads/PennantCanvasController.h"
 #include "ads/PennantSingleAdView.h"
 #include "ads/PennantView.h"
 #include "ads/PennantViewTags.h"
@@ -176,6 +178,23 @@ void PennantController::clickDidSucceed(const std::shared_ptr<PennantAd>& ad) {
 
 void PennantController::clickDidFail(const std::shared_ptr<PennantAd>& ad) {
   removeSpinnerAndRestoreActionIconIfPossibleForAd(ad);
+}
+
+bool PennantController::displayCanvasWithAdUrl(const std::shared_ptr<PennantAd>& ad,
+                                               const std::shared_ptr<const platform::Url>& url) {
+  canvasController_ = PennantCanvasController::init();
+  canvasController_->setPennantDelegate(delegate_);
+  const std::string title = ad && ad->userString() ? *ad->userString() : "";
+  canvasController_->presentCanvasFromViewUrlTitle(view_.lock(), url, title);
+  return true;
+}
+
+bool PennantController::displayEmbeddedBrowserWithAdUrl(const std::shared_ptr<PennantAd>&,
+                                                        const std::shared_ptr<const platform::Url>& url) {
+  browserController_ = PennantBrowserController::init();
+  browserController_->setPennantDelegate(delegate_);
+  browserController_->presentBrowserFromViewUrl(view_.lock(), url);
+  return true;
 }
 
 void PennantController::removeSpinnerAndRestoreActionIconIfPossibleForAd(const std::shared_ptr<PennantAd>& ad) {

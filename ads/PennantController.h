@@ -4,7 +4,8 @@
 // over the old banner), and tells the host about the first ad only.
 //
 // Ownership: the ad view owns its controller; the controller keeps weak
-// links to the view and to the host delegate, and owns its two ads. Ads
+// links to the view and to the host delegate, and owns its two ads and the
+// last canvas and browser controllers it opened. Ads
 // report through PennantAdDelegate; an ad that is no longer one of the two
 // fields is ignored.
 //
@@ -27,6 +28,8 @@ namespace pennant {
 
 class PennantView;
 class PennantSingleAdView;
+class PennantCanvasController;
+class PennantBrowserController;
 
 class PennantController : public PennantAdDelegate, public std::enable_shared_from_this<PennantController> {
  public:
@@ -49,6 +52,15 @@ class PennantController : public PennantAdDelegate, public std::enable_shared_fr
   void adDidFailToLoad(const std::shared_ptr<PennantAd>& ad) override;
   void clickDidSucceed(const std::shared_ptr<PennantAd>& ad) override;
   void clickDidFail(const std::shared_ptr<PennantAd>& ad) override;
+  // A click whose destination shows inside the app: a new canvas (with the
+  // ad's userString as its title) or a new embedded browser, presented from
+  // the ad view, replaces the previous one of its kind.
+  bool displayCanvasWithAdUrl(const std::shared_ptr<PennantAd>& ad,
+                              const std::shared_ptr<const platform::Url>& url) override;
+  bool displayEmbeddedBrowserWithAdUrl(const std::shared_ptr<PennantAd>& ad,
+                                       const std::shared_ptr<const platform::Url>& url) override;
+  const std::shared_ptr<PennantCanvasController>& canvasController() const { return canvasController_; }
+  const std::shared_ptr<PennantBrowserController>& browserController() const { return browserController_; }
 
   // A finger lifted inside a banner: the banner's ad performs its click and
   // the banner shows the click feedback until the ad reports the end.
@@ -78,6 +90,10 @@ class PennantController : public PennantAdDelegate, public std::enable_shared_fr
   // (true: loaded, false: failed).
   std::shared_ptr<PennantAd> adBeingRequested_;
   std::optional<bool> earlyOutcome_;
+  // The last modal controller of each kind. A presentation still running
+  // when one is replaced finishes on its own (its backdrop holds it).
+  std::shared_ptr<PennantCanvasController> canvasController_;
+  std::shared_ptr<PennantBrowserController> browserController_;
 };
 
 }  // namespace pennant

@@ -1,6 +1,8 @@
 #include "ads/PennantLaunchOptions.h"
 
 #include "ads/PennantAdServer.h"
+#include "ads/PennantBrowserController.h"
+#include "ads/PennantModalController.h"
 #include "ads/PennantURLDownload.h"
 #include "platform/foundation/EventJournal.h"
 #include "platform/foundation/JournalFields.h"
@@ -44,6 +46,19 @@ void PennantLaunchOptions::registerWithLauncher() {
   PennantURLDownload::setCompletionObserver([](const std::string& url, int statusOrCode) {
     if (auto journal = platform::EventJournal::current()) {
       journal->record("http", platform::JournalFields().set("url", url).set("status", statusOrCode));
+    }
+  });
+  PennantModalController::setObserver([](const std::string& event, const std::string& kind, const std::string& outcome) {
+    auto journal = platform::EventJournal::current();
+    if (!journal) return;
+    platform::JournalFields fields;
+    fields.set("event", event).set("kind", kind);
+    if (!outcome.empty()) fields.set("outcome", outcome);
+    journal->record("modal", fields);
+  });
+  PennantBrowserController::setLinkRuleObserver([](const std::string& url, const std::string& decision) {
+    if (auto journal = platform::EventJournal::current()) {
+      journal->record("link-rule", platform::JournalFields().set("url", url).set("decision", decision));
     }
   });
 }

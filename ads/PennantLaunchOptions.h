@@ -22,7 +22,10 @@ class PennantLaunchOptions {
   // Adds the flags and the --help notes to the launcher, and records every
   // download of the library in the current event journal as
   // "http" {url, status}: the final HTTP status, or the download's error
-  // code when no response came. Registering again changes nothing.
+  // code when no response came; each step of a browser or canvas
+  // presentation as "modal" {event, kind, and outcome for a dismissal
+  // request}; each request of the embedded browser as "link-rule" {url,
+  // decision}. Registering again changes nothing.
   static void registerWithLauncher();
 
   // Why a value cannot be an ad server host (an http or https address with

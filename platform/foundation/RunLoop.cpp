@@ -128,7 +128,7 @@ RunLoop::WorkInFlight RunLoop::beginWorkInFlight() {
 int RunLoop::pollTimeoutMs(double timeoutSeconds) const {
   int ms = timeoutSeconds < 0 ? -1 : toTimeoutMs(timeoutSeconds);
   if (auto next = clockQueue_.nextTime()) {
-    if (*next <= now()) return 0;
+    if (*next <= dueBy()) return 0;
     // A simulated clock does not move while we wait, so its timers cannot
     // become due during the wait.
     if (!simulated_) ms = lowerTimeout(ms, toTimeoutMs(*next - now()));
@@ -197,7 +197,7 @@ bool RunLoop::runOnce(double timeoutSeconds) {
     (*callback)();
     dispatched = true;
   }
-  while (auto callback = clockQueue_.takeDue(now(), limit)) {
+  while (auto callback = clockQueue_.takeDue(dueBy(), limit)) {
     (*callback)();
     dispatched = true;
   }
@@ -225,6 +225,8 @@ void RunLoop::settle() {
   runPending();
 }
 
+double RunLoop::dueBy() const { return simulated_ ? now() + kSameMoment : now(); }
+
 void RunLoop::advanceBy(double seconds) { runUntil(now() + std::max(0.0, seconds)); }
 
 void RunLoop::runUntil(double time) {
@@ -236,11 +238,11 @@ void RunLoop::runUntil(double time) {
   for (;;) {
     settle();
     const auto next = clockQueue_.nextTime();
-    if (!next || *next > time) break;
-    simulated_->setNow(*next);
+    if (!next || *next > time + kSameMoment) break;
+    simulated_->setNow(std::max(now(), std::min(*next, time)));
     runOnce(0);
   }
-  simulated_->setNow(time);
+  simulated_->setNow(std::max(now(), time));
   settle();
 }
 

@@ -55,6 +55,12 @@ class RunLoop {
   static constexpr unsigned kReadable = 1;
   static constexpr unsigned kWritable = 2;
   static constexpr unsigned kError = 4;  // error, hang-up or invalid descriptor
+  // On a simulated clock, a callback due less than this after the current
+  // time counts as due now: a chain of durations (0.5 + 0.2) and a script's
+  // wait for their sum (0.7) agree only to within rounding, and a step must
+  // not slip past the wait for its total by a rounding error. The clock
+  // itself never moves past the time asked for.
+  static constexpr double kSameMoment = 1e-9;
 
   explicit RunLoop(std::shared_ptr<Clock> clock = std::make_shared<RealClock>());
   ~RunLoop();
@@ -133,6 +139,8 @@ class RunLoop {
 
   double realNow() const { return realClock_.now(); }
   int pollTimeoutMs(double timeoutSeconds) const;
+  // The latest scheduled time that counts as due now.
+  double dueBy() const;
   bool hasAnythingPending() const;
   void runSimulated();
 

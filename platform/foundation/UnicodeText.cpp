@@ -42,44 +42,41 @@ std::optional<std::string> utf16ToUTF8(std::string_view bytes, bool bigEndian) {
 }  // namespace
 
 bool UnicodeText::isValidUTF8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t length = 0;
-    std::uint32_t code = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      code = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      code = lead & 0x07;
-    } else {
-      return false;
-    }
-    if (i + length > text.size()) {
-      return false;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        return false;
-      }
-      code = (code << 6) | (next & 0x3F);
-    }
-    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-      return false;
-    }
-    i += length;
+  std::size_t position = 0;
+  while (position < text.size()) {
+    if (!nextCodePoint(text, position)) return false;
   }
   return true;
+}
+
+std::optional<char32_t> UnicodeText::nextCodePoint(std::string_view text, std::size_t& position) {
+  const std::size_t start = position++;
+  const auto lead = static_cast<unsigned char>(text[start]);
+  if (lead < 0x80) return lead;
+  std::size_t length = 0;
+  std::uint32_t code = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code = lead & 0x07;
+  } else {
+    return std::nullopt;
+  }
+  if (start + length > text.size()) return std::nullopt;
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[start + k]);
+    if ((next & 0xC0) != 0x80) return std::nullopt;
+    code = (code << 6) | (next & 0x3F);
+  }
+  const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
+  if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
+  position = start + length;
+  return static_cast<char32_t>(code);
 }
 
 void UnicodeText::appendUTF8(std::string& out, char32_t code) {

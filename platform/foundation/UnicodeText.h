@@ -14,6 +14,11 @@ class UnicodeText {
   // surrogates, nothing above U+10FFFF).
   static bool isValidUTF8(std::string_view text);
 
+  // The well-formed code point that starts at `position`, which moves past
+  // it. A malformed sequence gives nullopt and moves `position` by one byte,
+  // so a caller can go on reading after it.
+  static std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t& position);
+
   // Appends one code point (at most U+10FFFF) as UTF-8.
   static void appendUTF8(std::string& out, char32_t code);
 

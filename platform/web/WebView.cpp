@@ -108,9 +108,7 @@ void WebView::failSoon(const std::string& url, const Error& error) {
   std::weak_ptr<WebView> weak = protector();
   RunLoop::current().performSoon([weak, url, error] {
     auto self = weak.lock();
-    if (!self) return;
-    observe("fail", url, error.code);
-    if (auto delegate = self->delegate()) delegate->webViewDidFailLoadWithError(*self, error);
+    if (self) self->reportFailure(error, url);
   });
 }
 
@@ -213,10 +211,7 @@ void WebView::engineLoadStarted(const std::string& url) {
     auto keep = protector();
     if (tracker_->started()) {
       // The engine dropped the load in progress for this one.
-      observe("fail", loadingUrl_, WebLoadError::kCancelled);
-      if (auto delegate = this->delegate()) {
-        delegate->webViewDidFailLoadWithError(*this, WebLoadError::make(WebLoadError::kCancelled, "cancelled"));
-      }
+      reportFailure(WebLoadError::make(WebLoadError::kCancelled, "cancelled"), loadingUrl_);
     }
     loadingUrl_ = nextLoadUrl_.empty() ? url : nextLoadUrl_;
     nextLoadUrl_.clear();
@@ -267,6 +262,7 @@ void WebView::failLoad(const Error& error, const std::string& url) {
 }
 
 void WebView::reportFailure(const Error& error, const std::string& url) {
+  failingUrl_ = url;
   observe("fail", url, error.code);
   if (auto delegate = this->delegate()) delegate->webViewDidFailLoadWithError(*this, error);
 }

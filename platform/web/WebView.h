@@ -93,6 +93,11 @@ class WebView : public ui::View, private WebEngineView::Client {
   // function, a promise, a symbol) gives "".
   std::string stringByEvaluatingJavaScriptFromString(const std::string& script);
 
+  // The URL whose load failed last: during webViewDidFailLoadWithError,
+  // the one the delegate is being told about (the platform's errors carry
+  // no URL of their own).
+  const std::string& failingURL() const { return failingUrl_; }
+
   // The page's title (document.title); "" when there is none.
   std::string title() const;
   // Whether the engine runs for this view (see WebRuntime).
@@ -139,6 +144,7 @@ class WebView : public ui::View, private WebEngineView::Client {
   std::unique_ptr<WebEventQueue> events_;
   std::optional<WebRequest> lastRequest_;
   std::string loadingUrl_;
+  std::string failingUrl_;
   std::string nextLoadUrl_;  // the navigation last allowed while no page load ran
   // A new-window request the delegate already allowed: its navigation in
   // this view is not offered a second time.

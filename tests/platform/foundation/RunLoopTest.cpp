@@ -61,6 +61,19 @@ TEST_F(SimulatedRunLoopTest, TimeMovesOnlyWhenAdvancedAndStopsAtTheTarget) {
   EXPECT_EQ(events_, std::vector<std::string>{"due@5.000000"});
 }
 
+TEST_F(SimulatedRunLoopTest, AChainOfDelaysIsDueWhenTheWaitForItsSumEndsWhateverTheRounding) {
+  // From 1.4 s on, 0.5 + 0.2 lands a rounding error after 1.4 + 0.7.
+  loop_.advanceBy(1.4);
+  const double start = loop_.now();
+  ASSERT_GT(start + 0.5 + 0.2, start + 0.7);
+  loop_.performAfterDelay(0.5, [&] { loop_.performAfterDelay(0.2, [&] { note("chain"); }); });
+  loop_.performAfterDelay(0.7 + 1e-6, [&] { note("a microsecond later"); });
+  loop_.advanceBy(0.7);
+  EXPECT_EQ(events_, std::vector<std::string>{"chain@2.100000"});
+  // The clock stops at the time asked for, not at the chain's end.
+  EXPECT_EQ(loop_.now(), start + 0.7);
+}
+
 TEST_F(SimulatedRunLoopTest, CallsScheduledFromCallbacksFireInTheSameAdvanceInOrder) {
   loop_.performAfterDelay(1.0, [&] {
     note("first");

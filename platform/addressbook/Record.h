@@ -58,6 +58,10 @@ class Record {
 
   bool isReadOnly() const;
 
+  // Everything the entry holds, as its file stores it: what a tool shows as
+  // the card a record would be written as.
+  EntryContent copyContent() const { return content(); }
+
  private:
   friend class AddressBook;
 

@@ -44,9 +44,13 @@ class CardReading {
 
   VCardReader::Result read() {
     std::optional<std::string> formattedName;
+    bool kindRead = false;
     for (const auto& line : lines_) {
       const std::string& name = line.name;
-      if (name == "KIND") {
+      if (name == "KIND" && !kindRead) {
+        // One kind per card: a second KIND line cannot make a group an
+        // organization as well.
+        kindRead = true;
         readKind(line.value);
       } else if (name == "ORG" && !result_.content.organization) {
         result_.content.organization = VCardText::unescapeText(VCardText::splitUnescaped(line.value, ';').front());
@@ -55,7 +59,7 @@ class CardReading {
       } else if (name == "NOTE" && !result_.content.note) {
         result_.content.note = VCardText::unescapeText(line.value);
       } else if (name == "UID" && result_.content.uid.empty()) {
-        result_.content.uid = line.value;
+        result_.content.uid = VCardText::unescapeText(line.value);
       } else if (name == "PRODID" && result_.productId.empty()) {
         result_.productId = VCardText::unescapeText(line.value);
       } else if (name == "TEL") {
@@ -71,8 +75,9 @@ class CardReading {
       }
     }
     // An organization card that names itself only in FN is still that
-    // organization.
-    if (!result_.content.organization && result_.content.kind == PersonKind::Organization && formattedName) {
+    // organization; an empty FN names nothing.
+    if (!result_.content.organization && result_.content.kind == PersonKind::Organization && formattedName &&
+        !formattedName->empty()) {
       result_.content.organization = formattedName;
     }
     return std::move(result_);
@@ -96,12 +101,17 @@ class CardReading {
     for (const auto& value : line.parameterValues("TYPE")) {
       for (auto part : VCardText::splitUnescaped(value, ',')) types.emplace_back(part);
     }
-    return Labels::labelForTypes(types);
+    return VCardText::storedText(Labels::labelForTypes(types));
   }
 
+  // A number given as a URI ("TEL;VALUE=uri:tel:+1-555-0100") loses its
+  // scheme; without VALUE=uri the value is text, kept as it is, so a number
+  // that itself begins with "tel:" reads back as it was written.
   static std::string telephoneNumber(const VCardLine& line) {
     std::string number = VCardText::unescapeText(line.value);
-    if (lowercase(number.substr(0, kTelScheme.size())) == kTelScheme) number.erase(0, kTelScheme.size());
+    bool isURI = false;
+    for (const auto& type : line.parameterValues("VALUE")) isURI = isURI || lowercase(type) == "uri";
+    if (isURI && lowercase(number.substr(0, kTelScheme.size())) == kTelScheme) number.erase(0, kTelScheme.size());
     return number;
   }
 
@@ -123,8 +133,9 @@ class CardReading {
     put(kAdrState, kAddressStateKey);
     put(kAdrZIP, kAddressZIPKey);
     put(kAdrCountry, kAddressCountryKey);
-    if (const auto codes = line.parameterValues("CC"); !codes.empty() && !codes.front().empty()) {
-      address.emplace(kAddressCountryCodeKey, codes.front());
+    if (const auto codes = line.parameterValues("CC"); !codes.empty()) {
+      std::string code = VCardText::storedText(codes.front());
+      if (!code.empty()) address.emplace(kAddressCountryCodeKey, std::move(code));
     }
     if (!result_.content.addresses) result_.content.addresses.emplace(MultiValueType::MultiDictionary);
     result_.content.addresses->addValueAndLabel(std::move(address), label(line));

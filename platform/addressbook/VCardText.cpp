@@ -45,30 +45,43 @@ std::string VCardText::asciiLowercase(std::string_view text) {
   return lower;
 }
 
-std::string VCardText::escapeText(std::string_view value) {
+std::string VCardText::storedText(std::string_view value) {
   const std::string text = validUTF8(value);
   std::string out;
-  out.reserve(text.size() + 8);
+  out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += '\n';
+    } else if ((c >= 0x20 && c != kDelete) || c == '\t' || c == '\n') {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string VCardText::escapeText(std::string_view value) {
+  const std::string text = storedText(value);
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (const char c : text) {
     switch (c) {
       case '\\': out += "\\\\"; break;
       case ',': out += "\\,"; break;
       case ';': out += "\\;"; break;
-      case '\r':
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        out += "\\n";
-        break;
       case '\n': out += "\\n"; break;
-      default:
-        if ((c < 0x20 && c != '\t') || c == kDelete) break;
-        out += static_cast<char>(c);
+      default: out += c;
     }
   }
   return out;
 }
 
 std::string VCardText::unescapeText(std::string_view raw) {
+  return storedText(unescaped(raw));
+}
+
+std::string VCardText::unescaped(std::string_view raw) {
   std::string out;
   out.reserve(raw.size());
   for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -108,19 +121,16 @@ std::vector<std::string_view> VCardText::splitUnescaped(std::string_view raw, ch
 }
 
 std::string VCardText::encodeParameterValue(std::string_view value) {
-  const std::string text = validUTF8(value);
   std::string out = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
+  for (const char c : storedText(value)) {
     if (c == '^') {
       out += "^^";
     } else if (c == '"') {
       out += "^'";
-    } else if (c == '\n' || c == '\r') {
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
       out += "^n";
-    } else if ((c >= 0x20 || c == '\t') && c != kDelete) {
-      out += static_cast<char>(c);
+    } else {
+      out += c;
     }
   }
   out += '"';

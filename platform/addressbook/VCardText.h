@@ -14,13 +14,18 @@ class VCardText {
   // The longest line, in octets, before it is folded.
   static constexpr std::size_t kMaxLineOctets = 75;
 
-  // A text value as it may stand in a line: backslash, comma, semicolon and
-  // line breaks escaped, so no value can end its line or split into more
-  // components. The result is UTF-8: a byte that is not part of well-formed
-  // UTF-8 becomes U+FFFD, and control characters other than tab and line
-  // breaks (which have no place in a vCard) are dropped.
+  // Text as a card can hold it, and so as an entry read from a card holds
+  // it: UTF-8 (a byte that is not part of well-formed UTF-8 becomes
+  // U+FFFD), every line break (CR LF, CR or LF) an LF, and no other control
+  // characters but tab, since they have no place in a vCard.
+  static std::string storedText(std::string_view text);
+  // A text value as it may stand in a line: the stored text with
+  // backslash, comma, semicolon and line breaks escaped, so no value can
+  // end its line or split into more components.
   static std::string escapeText(std::string_view value);
-  // The inverse of escapeText; an unknown escape keeps its backslash.
+  // The inverse of escapeText, giving stored text whatever a foreign card
+  // holds, so that what is read is written back unchanged; an unknown
+  // escape keeps its backslash.
   static std::string unescapeText(std::string_view raw);
   // Splits a raw (still escaped) value at every separator that is not
   // escaped.
@@ -43,6 +48,10 @@ class VCardText {
   // The text with every byte that is not part of well-formed UTF-8 replaced
   // by U+FFFD.
   static std::string validUTF8(std::string_view text);
+
+ private:
+  // The escapes undone, the text as it was.
+  static std::string unescaped(std::string_view raw);
 };
 
 }  // namespace platform::addressbook

@@ -266,5 +266,43 @@ TEST(VCardFormat, MalformedTextNeverYieldsAHalfCard) {
   EXPECT_EQ(badPicture.organization, std::nullopt);
 }
 
+// What the reader takes from a foreign card is what the writer writes:
+// saving an entry once must not change it, and reading our own file back
+// must give the entry we saved.
+TEST(VCardFormat, ForeignCardsReadAsOurWriterWritesThem) {
+  const std::string foreign = std::string(
+      "BEGIN:VCARD\r\n"
+      "KIND:group\r\n"
+      "KIND:org\r\n"
+      "UID:a\\,b\\;c\r\n"
+      "ORG:Caf\xE9 \x01" "Bar\rRoom\r\n"
+      "NOTE:one\\r\\ntwo\x7f\r\n"
+      "TEL:tel:+1 555 0100\r\n"
+      "TEL;VALUE=uri:tel:+1 555 0101\r\n"
+      "EMAIL;TYPE=\"x\x02y\":a@b.example\r\n"
+      "ADR;CC=\"u\x03s\":;;1 Main St;;;;\r\n"
+      "END:VCARD\r\n");
+  EntryContent read = readBack(foreign);
+  // The first KIND decides: a group, not also an organization.
+  EXPECT_EQ(read.recordType, RecordType::Group);
+  EXPECT_EQ(read.kind, PersonKind::Person);
+  EXPECT_EQ(read.uid, "a,b;c");
+  EXPECT_EQ(read.organization, "Caf\xEF\xBF\xBD Bar\nRoom");
+  EXPECT_EQ(read.note, "one\\r\ntwo");
+  // Only a number given as a URI loses its scheme.
+  EXPECT_EQ(read.phones, testing::strings({{"", "tel:+1 555 0100"}, {"", "+1 555 0101"}}));
+  EXPECT_EQ(read.emails, testing::strings({{"xy", "a@b.example"}}));
+  ASSERT_TRUE(read.addresses);
+  EXPECT_EQ(*read.addresses->copyValueAtIndex(0), (MultiValue::Value{MultiValue::Dictionary{
+                                                      {"Street", "1 Main St"}, {"CountryCode", "us"}}}));
+  EXPECT_EQ(readBack(VCardWriter::write(read)), read);
+
+  // An organization with an empty FN and no ORG has no name, before and
+  // after it is written.
+  const EntryContent unnamed = readBack("BEGIN:VCARD\r\nKIND:org\r\nUID:u\r\nFN:\r\nEND:VCARD\r\n");
+  EXPECT_EQ(unnamed.organization, std::nullopt);
+  EXPECT_EQ(readBack(VCardWriter::write(unnamed)), unnamed);
+}
+
 }  // namespace
 }  // namespace platform::addressbook

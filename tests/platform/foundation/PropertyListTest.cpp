@@ -65,6 +65,29 @@ std::string chainedBinary(std::uint32_t count, int fanOut) {
   return bytes;
 }
 
+// A binary list by hand from its objects' encoded bytes, object 0 the top;
+// references and offsets are one byte wide.
+std::string binaryOfObjects(const std::vector<std::string>& objects) {
+  std::string bytes = "bplist00";
+  std::string offsets;
+  for (const auto& object : objects) {
+    offsets += static_cast<char>(bytes.size());
+    bytes += object;
+  }
+  const std::size_t table = bytes.size();
+  bytes += offsets;
+  bytes += std::string(6, '\0');
+  bytes += '\x01';
+  bytes += '\x01';
+  auto put64 = [&bytes](std::uint64_t value) {
+    for (int k = 7; k >= 0; --k) bytes += static_cast<char>(value >> (8 * k));
+  };
+  put64(objects.size());
+  put64(0);
+  put64(table);
+  return bytes;
+}
+
 std::string utf16(const std::string& ascii, bool bigEndian) {
   std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
   for (const char c : ascii) {
@@ -322,6 +345,25 @@ TEST(BinaryPlistCheckerTest, RefusesBrokenStructure) {
   huge[8] = static_cast<char>(0xAF);
   EXPECT_FALSE(BinaryPlistChecker::isWithinLimits(huge, 128, 1000));
   EXPECT_FALSE(BinaryPlistChecker::isWithinLimits("bplist00", 128, 1000));
+}
+
+TEST(BinaryPlistCheckerTest, DictionaryKeysAreStringsWithoutNul) {
+  const std::string value = "\x51v";
+  auto withKey = [&](const std::string& key) { return binaryOfObjects({std::string("\xD1\x01\x02", 3), key, value}); };
+  const auto ascii = PropertyList::propertyListFromData(withKey("\x53key"));
+  ASSERT_TRUE(ascii);
+  EXPECT_EQ(*ascii, PropertyListValue(Dictionary{{"key", "v"}}));
+  const auto utf16Key = PropertyList::propertyListFromData(withKey(std::string("\x62\x00k\x01\x00", 5)));
+  ASSERT_TRUE(utf16Key);
+  EXPECT_EQ(*utf16Key, PropertyListValue(Dictionary{{"k\xC4\x80", "v"}}));
+  // libplist reads a UTF-16 key holding a NUL and then aborts the process
+  // on walking the dictionary; the reader refuses such a list first.
+  EXPECT_FALSE(PropertyList::propertyListFromData(withKey(std::string("\x62\x00k\x00\x00", 5))));
+  EXPECT_FALSE(PropertyList::propertyListFromData(withKey(std::string("\x52k\x00", 3))));
+  // A key whose length runs past the objects, and keys that are not strings.
+  EXPECT_FALSE(PropertyList::propertyListFromData(withKey("\x5F\x10\x7Fkey")));
+  EXPECT_FALSE(PropertyList::propertyListFromData(withKey("\x10\x05")));
+  EXPECT_FALSE(PropertyList::propertyListFromData(withKey("\xD0")));
 }
 
 TEST(PropertyListValueTest, TypedAccess) {

@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
   platform::shell::AppLauncher::setOptionsHook([](const platform::shell::LaunchOptions& options) {
     if (options.requestHost) pennant::PennantAdServer::setRequestHost(*options.requestHost);
     if (options.mediaHost) pennant::PennantAdServer::setStaticMediaHost(*options.mediaHost);
+    if (options.downloadTimeout) pennant::PennantURLDownload::setDefaultTimeoutInterval(*options.downloadTimeout);
   });
   // http {url, status}: the final HTTP status, or the download's error code
   // when no response arrived.

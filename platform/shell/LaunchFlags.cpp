@@ -1,6 +1,7 @@
 #include "platform/shell/LaunchFlags.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <cstring>
 
@@ -23,6 +24,19 @@ std::optional<bool> onOffText(const std::string& text) {
   if (text == "on" || text == "yes" || text == "true" || text == "1") return true;
   if (text == "off" || text == "no" || text == "false" || text == "0") return false;
   return std::nullopt;
+}
+
+constexpr double kShortestDownloadTimeout = 0.1;
+constexpr double kLongestDownloadTimeout = 600;
+
+std::optional<double> positiveSeconds(const std::string& text, double most) {
+  double value = 0;
+  const char* end = text.data() + text.size();
+  auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end || !(value >= kShortestDownloadTimeout) || value > most) {
+    return std::nullopt;
+  }
+  return value;
 }
 
 std::string hostError(const std::string& value, std::optional<std::string>& target) {
@@ -145,6 +159,14 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
          auto date = Iso8601DateParser::dateFromString(v);
          if (!date) return "expects a date and time such as 2009-06-02T12:00:00Z, not \"" + v + "\"";
          o.wallTime = date->timeIntervalSince1970();
+         return "";
+       }},
+      {"--download-timeout", "VORLA_DOWNLOAD_TIMEOUT", "SECONDS",
+       "how long a download of the ad library may take, 0.1 to 600 (default 60)",
+       [](LaunchOptions& o, const std::string& v) -> std::string {
+         auto seconds = positiveSeconds(v, kLongestDownloadTimeout);
+         if (!seconds) return "expects a number of seconds from 0.1 to 600, not \"" + v + "\"";
+         o.downloadTimeout = seconds;
          return "";
        }},
       {"--headless", "VORLA_HEADLESS", nullptr, "run without a window, driven by --script, writing into --out",

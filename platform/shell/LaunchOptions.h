@@ -32,6 +32,9 @@ struct LaunchOptions {
   std::optional<bool> audio;
   // The wall clock at start, seconds since 1970; unset: the real time.
   std::optional<double> wallTime;
+  // The time-out of the ad library's downloads, seconds; unset: its own
+  // default. Lets tests of slow servers end quickly.
+  std::optional<double> downloadTimeout;
   int scale = 1;
   // The window shrinks to fit the screen's work area (never below scale 1).
   bool fitScreen = true;

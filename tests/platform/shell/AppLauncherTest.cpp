@@ -90,6 +90,15 @@ TEST(AppLauncherFlags, WallTimeIsAnInstantFromTheFlagOrTheEnvironment) {
   EXPECT_EQ(parse({}, Env{{{"VORLA_WALL_TIME", "noon"}}}).error.rfind("VORLA_WALL_TIME expects", 0), 0u);
 }
 
+TEST(AppLauncherFlags, DownloadTimeoutIsAPositiveNumberOfSecondsWithinTenMinutes) {
+  EXPECT_FALSE(parse({}).options.downloadTimeout) << "unset: the library's own default";
+  EXPECT_EQ(parse({"--download-timeout", "1.5"}).options.downloadTimeout, 1.5);
+  EXPECT_EQ(parse({}, Env{{{"VORLA_DOWNLOAD_TIMEOUT", "600"}}}).options.downloadTimeout, 600.0);
+  for (const char* bad : {"0", "0.05", "-1", "601", "nan", "inf", "1s", ""}) {
+    EXPECT_NE(parse({"--download-timeout", bad}).error, "") << bad;
+  }
+}
+
 TEST(AppLauncherFlags, BadEnvironmentValuesNameTheVariable) {
   EXPECT_EQ(parse({}, Env{{{"VORLA_SCALE", "3"}}}).error, "VORLA_SCALE expects 1 or 2");
   EXPECT_EQ(parse({}, Env{{{"VORLA_HEADLESS", "maybe"}}}).error, "VORLA_HEADLESS expects 1 or 0");

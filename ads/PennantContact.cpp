@@ -186,10 +186,14 @@ void PennantContact::contactImageDownloadDidSucceed(const std::shared_ptr<Pennan
   auto protector = shared_from_this();
   auto data = download->data();
   // Bytes that are no picture, or one too large for an entry, are not
-  // stored: the entry stays as it was written, without a picture.
+  // stored: the entry stays as it was written, without a picture. A picture
+  // is one only when it decodes whole: a file cut short still begins like a
+  // PNG, and written into the book it would be a broken photo in every
+  // reader of it.
   if (data && !data->empty() && data->size() <= kMaximumPictureLength) {
     std::string bytes(data->begin(), data->end());
-    if (platform::addressbook::ImageMediaType::sniff(bytes) != "application/octet-stream") {
+    if (platform::addressbook::ImageMediaType::sniff(bytes) != "application/octet-stream" &&
+        platform::graphics::Image::imageWithData(std::span(*data), kPictureLimit)) {
       image_ = std::move(bytes);
       addToAddressBook();
     }

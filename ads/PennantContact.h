@@ -65,6 +65,8 @@ class PennantContact : public std::enable_shared_from_this<PennantContact> {
   // Removes every organization entry named `organization` from `book` and
   // saves the book; whether a removal was made.
   static bool deleteContactInAddressBook(const std::string& organization, platform::addressbook::AddressBook& book);
+  // The same without saving: true when an entry was taken out of `book`.
+  static bool removeRecordsOfOrganization(const std::string& organization, platform::addressbook::AddressBook& book);
   bool removeFromAddressBook();
 
   void downloadContactImageAndAddToAddressBook();

@@ -22,6 +22,9 @@ packages=(
   libwebkit2gtk-4.1-dev
   # widely used vCard readers that the address-book folder is tested with
   khard python3-vobject
+  # installing and packaging: manual pages from --help, the desktop entry's
+  # check, the Debian package's dependencies
+  help2man desktop-file-utils dpkg-dev
 )
 
 missing=()

@@ -41,7 +41,7 @@ std::optional<CachedFile> fromHead(const VdirFolder::Contents& head) {
   if (afterName < kLinesNeededAfterName) return std::nullopt;
   lines.erase(lines.begin());
   auto read = VCardReader::read(lines);
-  if (read.productId != VCardWriter::kProductId) return std::nullopt;
+  if (read.productId != VCardWriter::productId()) return std::nullopt;
   CachedFile file;
   file.identity = head.identity;
   file.writtenByUs = true;
@@ -66,7 +66,7 @@ std::optional<CachedFile> EntryFileReader::load(const VdirFolder& folder, const 
   const auto cards = VCardParser::parse(contents->bytes);
   for (const auto& card : cards) {
     auto read = VCardReader::read(card.lines);
-    file.writtenByUs = cards.size() == 1 && read.productId == VCardWriter::kProductId;
+    file.writtenByUs = cards.size() == 1 && read.productId == VCardWriter::productId();
     file.cards.push_back(CachedCard{std::make_shared<const EntryContent>(std::move(read.content)), true});
   }
   return file;

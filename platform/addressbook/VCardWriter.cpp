@@ -5,8 +5,11 @@
 #include "platform/addressbook/ImageMediaType.h"
 #include "platform/addressbook/Labels.h"
 #include "platform/addressbook/VCardText.h"
+#include "platform/foundation/AppIdentity.h"
 
 namespace platform::addressbook {
+
+std::string VCardWriter::productId() { return "-//" + AppIdentity::current().name + "//Address Book 1.0//EN"; }
 
 namespace {
 
@@ -15,7 +18,7 @@ class CardWriting {
   std::string write(const EntryContent& entry) {
     line("BEGIN:VCARD");
     line("VERSION:4.0");
-    line("PRODID:" + VCardText::escapeText(VCardWriter::kProductId));
+    line("PRODID:" + VCardText::escapeText(VCardWriter::productId()));
     line("UID:" + VCardText::escapeText(entry.uid));
     if (entry.recordType == RecordType::Group) {
       line("KIND:group");

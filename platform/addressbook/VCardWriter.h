@@ -13,9 +13,10 @@ namespace platform::addressbook {
 
 class VCardWriter {
  public:
-  // The PRODID of every card this program writes: how it recognises its own
-  // files among other programs' ones.
-  static constexpr std::string_view kProductId = "-//Vorla Button//Address Book 1.0//EN";
+  // The PRODID of every card this program writes, "-//<app name>//Address
+  // Book 1.0//EN" with the name of the app's identity: how it recognises
+  // its own files among other programs' ones.
+  static std::string productId();
 
   // The entry must have its uid.
   static std::string write(const EntryContent& entry);

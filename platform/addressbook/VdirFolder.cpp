@@ -11,13 +11,13 @@
 #include <cstring>
 
 #include "platform/addressbook/RandomIdentifier.h"
+#include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/FileManager.h"
 
 namespace platform::addressbook {
 
 namespace {
 
-constexpr std::string_view kTemporaryPrefix = ".vorla-ab-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr std::string_view kEntrySuffix = ".vcf";
 constexpr std::size_t kTemporaryRandomBytes = 6;
@@ -46,9 +46,13 @@ bool writeAll(int descriptor, std::string_view bytes) {
   return true;
 }
 
+// Hidden, and named after the app so that it is not taken for another
+// program's temporary file.
+std::string temporaryPrefix() { return "." + AppIdentity::current().fileName + "-ab-"; }
+
 // The process id in a temporary name, or 0.
 pid_t processOfTemporary(const std::string& name) {
-  std::size_t at = kTemporaryPrefix.size();
+  std::size_t at = temporaryPrefix().size();
   pid_t pid = 0;
   while (at < name.size() && std::isdigit(static_cast<unsigned char>(name[at])) && pid < 1'000'000'000) {
     pid = pid * 10 + (name[at++] - '0');
@@ -64,10 +68,11 @@ bool processIsGone(pid_t pid) {
 }  // namespace
 
 bool VdirFolder::isTemporaryName(const std::string& name) {
-  if (name.size() <= kTemporaryPrefix.size() + kTemporarySuffix.size()) return false;
-  if (name.compare(0, kTemporaryPrefix.size(), kTemporaryPrefix) != 0) return false;
+  const std::string prefix = temporaryPrefix();
+  if (name.size() <= prefix.size() + kTemporarySuffix.size()) return false;
+  if (name.compare(0, prefix.size(), prefix) != 0) return false;
   if (name.compare(name.size() - kTemporarySuffix.size(), kTemporarySuffix.size(), kTemporarySuffix) != 0) return false;
-  const std::string middle = name.substr(kTemporaryPrefix.size(), name.size() - kTemporaryPrefix.size() - kTemporarySuffix.size());
+  const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - kTemporarySuffix.size());
   const std::size_t dash = middle.find('-');
   if (dash == 0 || dash == std::string::npos || dash + 1 == middle.size()) return false;
   const auto digits = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
@@ -77,7 +82,7 @@ bool VdirFolder::isTemporaryName(const std::string& name) {
 }
 
 std::string VdirFolder::temporaryName() const {
-  return std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" + RandomIdentifier::hex(kTemporaryRandomBytes) +
+  return temporaryPrefix() + std::to_string(::getpid()) + "-" + RandomIdentifier::hex(kTemporaryRandomBytes) +
          std::string(kTemporarySuffix);
 }
 

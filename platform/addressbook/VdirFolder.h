@@ -5,7 +5,7 @@
 //
 // Writes are atomic and durable: the bytes go to a temporary file in the
 // same folder, named so that no vCard reader takes it for an entry
-// (".vorla-ab-<pid>-<random>.tmp"), are flushed to disk, and the file is
+// (".<app file name>-ab-<pid>-<random>.tmp"), are flushed to disk, and the file is
 // renamed over the entry. A kill at any moment leaves the old file or the
 // new one; a temporary file it leaves behind is recognised by its name and
 // by its process being gone, and removed the next time the folder is

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/foundation/AppIdentity.h"
+
 namespace platform {
 
 namespace {
@@ -25,7 +27,7 @@ HomeState& state() {
 std::string AppPaths::defaultHome(const char* xdgDataHome, const char* userHome) {
   // The XDG rules ignore a relative XDG_DATA_HOME.
   if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
-    return std::string(xdgDataHome) + "/vorla-button";
+    return std::string(xdgDataHome) + "/" + AppIdentity::current().fileName;
   }
   std::string base = userHome != nullptr ? userHome : "";
   if (base.empty()) {
@@ -36,7 +38,7 @@ std::string AppPaths::defaultHome(const char* xdgDataHome, const char* userHome)
   if (base.empty()) {
     base = "/tmp";
   }
-  return base + "/.local/share/vorla-button";
+  return base + "/.local/share/" + AppIdentity::current().fileName;
 }
 
 std::string AppPaths::home() {

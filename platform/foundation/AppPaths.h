@@ -1,6 +1,7 @@
 #pragma once
 // Where the app keeps its files. The home folder defaults to
-// $XDG_DATA_HOME/vorla-button, else ~/.local/share/vorla-button; the front
+// $XDG_DATA_HOME/<file name>, else ~/.local/share/<file name>, with the
+// file name of the app's identity (AppIdentity); the front
 // end replaces it from its --home flag, and tests point it at a temporary
 // folder. The folders below it are not created here: whoever writes into
 // one creates it (FileManager::createDirectoryAtPath).

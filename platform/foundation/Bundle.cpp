@@ -2,9 +2,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <system_error>
 
+#include "platform/foundation/AppIdentity.h"
+#include "platform/foundation/ExecutablePath.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Log.h"
 
 namespace platform {
 
@@ -12,37 +14,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string automaticResourcePath() {
-  if (const char* fromEnvironment = std::getenv("VORLA_BUNDLE_DIR");
-      fromEnvironment != nullptr && fromEnvironment[0] != '\0') {
-    return fromEnvironment;
-  }
-  std::error_code error;
-  const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-  if (error) {
-    return {};
-  }
-  return Bundle::resourcePathNearExecutable(executable.string());
+std::string bundleVariable() { return AppIdentity::current().environmentVariable("BUNDLE_DIR"); }
+
+std::optional<std::string> fromEnvironment() {
+  const char* value = std::getenv(bundleVariable().c_str());
+  if (value == nullptr || value[0] == '\0') return std::nullopt;
+  return std::string(value);
 }
-
-}  // namespace
-
-std::string Bundle::resourcePathNearExecutable(const std::string& executablePath) {
-  fs::path folder = fs::path(executablePath).parent_path();
-  for (int level = 0; level < 4 && !folder.empty(); ++level) {
-    const fs::path candidate = folder / "assets";
-    if (FileManager::directoryExistsAtPath(candidate.string())) {
-      return candidate.string();
-    }
-    if (folder == folder.parent_path()) {
-      break;
-    }
-    folder = folder.parent_path();
-  }
-  return {};
-}
-
-namespace {
 
 bool staysInsideFolder(std::string_view relative) {
   if (relative.empty() || relative.front() == '/') {
@@ -64,30 +42,54 @@ Bundle& Bundle::mainBundle() {
 }
 
 std::string Bundle::resourcePath() const {
-  if (resourcePath_) {
-    return *resourcePath_;
-  }
-  return automaticResourcePath();
+  if (resourcePath_) return *resourcePath_;
+  if (auto chosen = fromEnvironment()) return *chosen;
+  return ExecutablePath::shareFolder(AppIdentity::current().fileName).value_or("");
 }
 
 void Bundle::setResourcePath(std::optional<std::string> path) { resourcePath_ = std::move(path); }
 
-std::optional<std::string> Bundle::pathForResourceOfType(std::string_view name,
-                                                         std::string_view type) const {
+std::string Bundle::searchedPlaces() const {
+  if (resourcePath_) return *resourcePath_;
+  const std::string variable = bundleVariable();
+  if (auto chosen = fromEnvironment()) return variable + " (" + *chosen + ")";
+  std::string places = variable + " (not set)";
+  const std::string executable = ExecutablePath::path();
+  if (executable.empty()) return places + ", and the program's own path is unknown";
+  fs::path folder = fs::path(executable).parent_path();
+  for (int level = 0; level < ExecutablePath::kShareSearchDepth && folder != folder.parent_path(); ++level) {
+    folder = folder.parent_path();
+    places += ", " + (folder / "share" / AppIdentity::current().fileName).string();
+  }
+  return places;
+}
+
+std::optional<std::string> Bundle::pathForResourceOfType(std::string_view name, std::string_view type) const {
   std::string fileName(name);
   if (!type.empty()) {
     fileName += '.';
     fileName += type;
   }
+  if (!staysInsideFolder(fileName)) return std::nullopt;
   const std::string folder = resourcePath();
-  if (folder.empty() || !staysInsideFolder(fileName)) {
-    return std::nullopt;
-  }
   const std::string path = folder + "/" + fileName;
-  if (!FileManager::fileExistsAtPath(path) || FileManager::directoryExistsAtPath(path)) {
+  if (folder.empty() || !FileManager::fileExistsAtPath(path) || FileManager::directoryExistsAtPath(path)) {
+    reportMissing(fileName, folder);
     return std::nullopt;
   }
   return path;
+}
+
+void Bundle::reportMissing(const std::string& fileName, const std::string& folder) const {
+  {
+    std::lock_guard lock(reportedMutex_);
+    if (!reported_.insert(fileName).second) return;
+  }
+  if (folder.empty()) {
+    log("Missing resource \"" + fileName + "\": no bundle folder; looked in " + searchedPlaces());
+  } else {
+    log("Missing resource \"" + fileName + "\": not in " + folder);
+  }
 }
 
 }  // namespace platform

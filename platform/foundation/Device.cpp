@@ -5,13 +5,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/Sha256.h"
 
 namespace platform {
 
 namespace {
-
-constexpr std::string_view kIdentifierSalt = "vorla-button device identifier v1\n";
 
 std::string trim(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r\n");
@@ -96,7 +95,7 @@ std::optional<std::string> Device::identifierFromMachineId(std::string_view mach
   if (id.empty() || id == "uninitialized") {
     return std::nullopt;
   }
-  std::string salted(kIdentifierSalt);
+  std::string salted = AppIdentity::current().deviceIdentifierSalt;
   salted += id;
   return Sha256::hexDigest(salted).substr(0, 40);
 }

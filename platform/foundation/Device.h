@@ -4,9 +4,9 @@
 // and an identifier for this installation.
 //
 // The identifier is never the raw machine id: it is derived from
-// /etc/machine-id (or /var/lib/dbus/machine-id) with a salt of this app, so
-// it is stable for one machine but cannot be linked to other programs'
-// uses of the machine id. The front end may replace it (--device-id) or
+// /etc/machine-id (or /var/lib/dbus/machine-id) with the salt of the app's
+// identity (AppIdentity), so it is stable for one machine but cannot be
+// linked to other programs' uses of the machine id. The front end may replace it (--device-id) or
 // remove it (--no-device-id).
 
 #include <mutex>
@@ -44,7 +44,7 @@ class Device {
   void setMachineIdPaths(std::vector<std::string> paths);
 
   // The identifier for a given machine id: the first 40 hex digits of
-  // SHA-256 over a fixed app salt and the id, the length of the device
+  // SHA-256 over the app's salt and the id, the length of the device
   // identifiers the ad server was built for. nullopt for an empty or
   // "uninitialized" id.
   static std::optional<std::string> identifierFromMachineId(std::string_view machineId);

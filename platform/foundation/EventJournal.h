@@ -4,7 +4,7 @@
 //
 //   auto journal = EventJournal::openAtPath(dir + "/events.jsonl");
 //   EventJournal::setCurrent(journal);          // platform::log() writes here too
-//   journal->record("sound", JournalFields().set("name", "ThatWasVorla"));
+//   journal->record("sound", JournalFields().set("name", "Phrase"));
 //
 // Each line is {"t": seconds on the clock, "type": ..., fields...}: "t" and
 // "type" always come first, the fields follow in the order they were set

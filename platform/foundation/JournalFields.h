@@ -4,7 +4,7 @@
 // numbers, booleans, string arrays and nested field sets.
 //
 //   JournalFields fields;
-//   fields.set("name", "ThatWasVorla").set("vibrate", true).set("count", 3);
+//   fields.set("name", "Phrase").set("vibrate", true).set("count", 3);
 //
 // Text is written as valid JSON whatever it holds: quotes, backslashes and
 // control characters are escaped, non-ASCII stays UTF-8, and byte sequences

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <strings.h>
 
+#include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/LanguageCode.h"
@@ -64,7 +65,7 @@ bool readsAsTrue(const std::string& text) {
 
 UserDefaults& UserDefaults::standardUserDefaults() {
   static UserDefaults* defaults =
-      new UserDefaults(AppPaths::preferencesDirectory() + "/vorla-button.plist");
+      new UserDefaults(AppPaths::preferencesDirectory() + "/" + AppIdentity::current().fileName + ".plist");
   return *defaults;
 }
 

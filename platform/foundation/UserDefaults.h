@@ -1,6 +1,7 @@
 #pragma once
 // The user's preferences: a dictionary of typed values kept in a property
-// list file, <home>/Library/Preferences/vorla-button.plist for the app.
+// list file, <home>/Library/Preferences/<file name>.plist for the app (the
+// file name of its AppIdentity).
 //
 // A value is looked up, in order, in the overrides (set by the front end
 // from flags such as --language; never saved), the stored values (saved),

@@ -38,7 +38,7 @@ class SoundClip {
   static std::shared_ptr<const SoundClip> fromSamples(std::string fileName,
                                                       std::vector<std::int16_t> samples);
 
-  // The last component of the file's path, e.g. "ThatWasVorla.wav".
+  // The last component of the file's path, e.g. "Phrase.wav".
   const std::string& fileName() const { return fileName_; }
   // Interleaved samples, kChannels per frame.
   const std::vector<std::int16_t>& samples() const { return samples_; }

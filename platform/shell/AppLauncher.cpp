@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/addressbook/AddressBook.h"
+#include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Device.h"
@@ -30,8 +31,8 @@ AppLauncher::OptionsHook& optionsHook() {
   return *hook;
 }
 
-std::string& usageNotes() {
-  static auto* notes = new std::string();
+std::vector<std::string>& usageNotes() {
+  static auto* notes = new std::vector<std::string>();
   return *notes;
 }
 
@@ -40,22 +41,24 @@ std::string& usageNotes() {
 AppLauncher::ParseResult AppLauncher::parse(const std::vector<std::string>& arguments, const GetEnv& getEnv) {
   ParseResult result;
   auto& options = result.options;
+  const AppIdentity identity = AppIdentity::current();
   // The environment first, so that flags given on the command line win.
   for (const auto& flag : LaunchFlags::all()) {
     if (!flag.env || !getEnv) continue;
-    const char* value = getEnv(flag.env);
+    const std::string variable = identity.environmentVariable(flag.env);
+    const char* value = getEnv(variable.c_str());
     if (!value || !*value) continue;
     std::string text = value;
     if (!flag.valueName) {
       auto on = LaunchFlags::onOff(text);
       if (!on) {
-        result.error = std::string(flag.env) + " expects 1 or 0";
+        result.error = variable + " expects 1 or 0";
         return result;
       }
       if (!*on) continue;
     }
     if (auto error = flag.set(options, text); !error.empty()) {
-      result.error = std::string(flag.env) + " " + error;
+      result.error = variable + " " + error;
       return result;
     }
   }
@@ -109,28 +112,46 @@ AppLauncher::ParseResult AppLauncher::parse(const std::vector<std::string>& argu
 }
 
 std::string AppLauncher::usage() {
-  std::string text =
-      "Usage: vorla-button [OPTIONS]\n"
-      "       vorla-button --headless --script FILE --out DIR [OPTIONS]\n\n"
-      "Options (each also read from the environment variable shown):\n";
-  for (const auto& flag : LaunchFlags::all()) {
+  const AppIdentity identity = AppIdentity::current();
+  std::string text = "Usage: " + identity.fileName + " [OPTIONS]\n       " + identity.fileName +
+                     " --headless --script FILE --out DIR [OPTIONS]\n\n"
+                     "Options (each also read from the environment variable shown):\n";
+  auto describe = [&](const LaunchFlag& flag) {
     std::string left = std::string("  ") + flag.name + (flag.valueName ? std::string(" ") + flag.valueName : "");
     if (left.size() < 34) left.resize(34, ' ');
     text += left + " " + flag.help;
-    if (flag.env) text += std::string(" [") + flag.env + "]";
+    if (flag.env) text += " [" + identity.environmentVariable(flag.env) + "]";
     text += "\n";
+  };
+  // --help closes the list, after the flags the app and its libraries added.
+  for (const auto& flag : LaunchFlags::all()) {
+    if (std::string_view(flag.name) != "--help") describe(flag);
   }
-  text +=
-      "\nOther environment variables:\n"
-      "  VORLA_BUNDLE_DIR                   the folder of the app's images, sounds and fonts (default: the\n"
-      "                                     assets folder next to the program or up to three folders above)\n"
-      "  VORLA_SCREENSHOTS                  where the window's s key saves screenshots (default: the\n"
-      "                                     current folder)\n";
-  if (!usageNotes().empty()) text += "\n" + usageNotes();
+  describe(*LaunchFlags::find("--help"));
+  auto variable = [&](const char* suffix) {
+    std::string left = "  " + identity.environmentVariable(suffix);
+    if (left.size() < 37) left.resize(37, ' ');
+    return left;
+  };
+  text += "\nOther environment variables:\n" + variable("BUNDLE_DIR") +
+          "the folder of the app's images, sounds and fonts (default:\n"
+          "                                     <prefix>/share/" + identity.fileName + " for the program in <prefix>/bin,\n"
+          "                                     or the copy the build lays out in <build>/share)\n" +
+          variable("SCREENSHOTS") +
+          "where the window's s key saves screenshots (default: the\n"
+          "                                     current folder)\n";
+  for (const auto& notes : usageNotes()) text += "\n" + notes;
   return text;
 }
 
-void AppLauncher::setUsageNotes(std::string notes) { usageNotes() = std::move(notes); }
+void AppLauncher::addUsageNotes(std::string notes) {
+  auto& all = usageNotes();
+  if (std::find(all.begin(), all.end(), notes) == all.end()) all.push_back(std::move(notes));
+}
+
+void AppLauncher::printError(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", AppIdentity::current().fileName.c_str(), message.c_str());
+}
 
 void AppLauncher::removeStaleTemporaryFiles() {
   if (const auto removed = TemporaryFileSweeper::removeStaleTemporaryFilesUnder(AppPaths::home())) {
@@ -171,12 +192,28 @@ std::string AppLauncher::apply(const LaunchOptions& options) {
   }
   if (options.locale) defaults.setOverride("AppleLocale", PropertyListValue(*options.locale));
 
+  // The app's and its libraries' own flags, after the platform's settings
+  // they may build on.
+  for (const auto& flag : LaunchFlags::all()) {
+    const auto value = options.added.find(flag.name);
+    if (flag.apply && value != options.added.end()) flag.apply(value->second);
+  }
+
   ui::Screen::mainScreen().setScale(options.scale);
   media::SystemSound::setAudioOutputEnabled(options.effectiveAudio());
-  // Without the app's font rules text falls back to the system's fonts;
-  // the font configuration logs why, and the app still runs.
-  (void)graphics::FontConfiguration::ensureLoaded(Bundle::mainBundle().resourcePath());
   return "";
+}
+
+void AppLauncher::loadBundleFonts() {
+  // A program without a bundle of its own (a host of the ad library) has
+  // no font rules to miss.
+  if (Bundle::mainBundle().resourcePath().empty()) return;
+  // Asked through the bundle, so that missing rules are reported as any
+  // missing resource is. Without them text falls back to the system's
+  // fonts, and the app still runs.
+  if (Bundle::mainBundle().pathForResourceOfType(graphics::FontConfiguration::kRulesFile, "")) {
+    (void)graphics::FontConfiguration::ensureLoaded(Bundle::mainBundle().resourcePath());
+  }
 }
 
 int AppLauncher::main(int argc, char** argv, const std::string& delegateClassName) {
@@ -190,17 +227,18 @@ int AppLauncher::main(int argc, char** argv, const std::string& delegateClassNam
     return 0;
   }
   if (!parsed.error.empty()) {
-    std::fprintf(stderr, "vorla-button: %s\n%s", parsed.error.c_str(), usage().c_str());
+    printError(parsed.error);
+    std::fputs(usage().c_str(), stderr);
     return kExitUsage;
   }
   if (auto error = apply(parsed.options); !error.empty()) {
-    std::fprintf(stderr, "vorla-button: %s\n", error.c_str());
+    printError(error);
     return kExitUsage;
   }
   if (optionsHook()) optionsHook()(parsed.options);
   auto delegate = ApplicationDelegateRegistry::create(delegateClassName);
   if (!delegate) {
-    std::fprintf(stderr, "vorla-button: no application delegate class named \"%s\"\n", delegateClassName.c_str());
+    printError("no application delegate class named \"" + delegateClassName + "\"");
     return kExitFailure;
   }
   if (parsed.options.headless) return HeadlessDriver(parsed.options).run(*delegate);

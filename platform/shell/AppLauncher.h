@@ -5,8 +5,13 @@
 // scale, fonts, audio), hands them to the app's options hook, creates the
 // app's delegate and runs the window or the headless driver.
 //
-//   AppLauncher::setOptionsHook([](const LaunchOptions& o) { ...read o.requestHost... });
-//   return AppLauncher::main(argc, argv, "Vorla_ButtonAppDelegate");
+//   AppLauncher::setOptionsHook([](const LaunchOptions& o) { ...read o.home... });
+//   return AppLauncher::main(argc, argv, "MyAppDelegate");
+//
+// The app's identity (AppIdentity) names the program in messages and
+// --help and gives the environment variables their prefix; flags the app
+// or its libraries add (LaunchFlags::add) are parsed, listed and applied
+// with the platform's own.
 //
 // Every flag has an environment variable beside it; a flag wins over its
 // variable. Exit status: 0 success, 1 a failure while running, 2 a wrong
@@ -40,18 +45,25 @@ class AppLauncher {
   // The options, the other environment variables the platform reads, and
   // the app's own notes.
   static std::string usage();
-  // Text the app adds to the end of --help: what the shell cannot know, such
-  // as which ad server it talks to when no host is given.
-  static void setUsageNotes(std::string notes);
+  // Text the app or a library adds to the end of --help: what the shell
+  // cannot know, such as which ad server it talks to when no host is given.
+  // The same text added twice shows once.
+  static void addUsageNotes(std::string notes);
+  // "<program>: <message>" on stderr, the program named by its identity.
+  static void printError(const std::string& message);
 
   // Called with the parsed options after they were applied to the platform
-  // and before the delegate is created: where the app reads settings the
-  // shell must not know about (the ad server's hosts).
+  // and before the delegate is created.
   static void setOptionsHook(OptionsHook hook);
 
-  // Applies the options to the platform's process-wide settings. Returns an
-  // error message, or the empty string.
+  // Applies the options to the platform's process-wide settings, then the
+  // added flags' values through their own `apply`. Returns an error
+  // message, or the empty string.
   static std::string apply(const LaunchOptions& options);
+
+  // Loads the font rules of the app's bundle. The front ends call it once
+  // the journal is open, so that a missing file is reported there too.
+  static void loadBundleFonts();
 
   // The whole start: parse, help or errors, apply, hook, delegate, front end.
   static int main(int argc, char** argv, const std::string& delegateClassName);

@@ -4,7 +4,7 @@
 // delegate class once, from a static initializer of its own source file:
 //
 //   static const bool registered = platform::shell::ApplicationDelegateRegistry::registerClass(
-//       "Vorla_ButtonAppDelegate", [] { return std::make_shared<Vorla_ButtonAppDelegate>(); });
+//       "MyAppDelegate", [] { return std::make_shared<MyAppDelegate>(); });
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,5 @@
 #include "platform/shell/HeadlessDriver.h"
 
-#include <cstdio>
-
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
@@ -36,16 +34,16 @@ std::string HeadlessDriver::outputPath(const std::string& name, const char* exte
 int HeadlessDriver::run(ApplicationDelegate& delegate) {
   auto text = FileManager::contentsAtPath(*options_.script);
   if (!text) {
-    std::fprintf(stderr, "vorla-button: cannot read the script %s\n", options_.script->c_str());
+    AppLauncher::printError("cannot read the script " + *options_.script);
     return AppLauncher::kExitUsage;
   }
   auto parsed = Script::parse(*text);
   if (!parsed.error.empty()) {
-    std::fprintf(stderr, "vorla-button: %s: %s\n", options_.script->c_str(), parsed.error.c_str());
+    AppLauncher::printError(*options_.script + ": " + parsed.error);
     return AppLauncher::kExitUsage;
   }
   if (!FileManager::createDirectoryAtPath(*options_.out)) {
-    std::fprintf(stderr, "vorla-button: cannot create the output folder %s\n", options_.out->c_str());
+    AppLauncher::printError("cannot create the output folder " + *options_.out);
     return AppLauncher::kExitFailure;
   }
 
@@ -57,13 +55,14 @@ int HeadlessDriver::run(ApplicationDelegate& delegate) {
 
   auto journal = EventJournal::openAtPath(outputPath("events", ".jsonl"), clock);
   if (!journal) {
-    std::fprintf(stderr, "vorla-button: cannot write %s\n", outputPath("events", ".jsonl").c_str());
+    AppLauncher::printError("cannot write " + outputPath("events", ".jsonl"));
     return AppLauncher::kExitFailure;
   }
   EventJournal::setCurrent(journal);
   EventRecorder recorder(journal, options_.effectiveUrlOpening());
   recorder.install();
   AppLauncher::removeStaleTemporaryFiles();
+  AppLauncher::loadBundleFonts();
 
   delegate.applicationDidFinishLaunching(ui::Application::sharedApplication());
   recorder.observeNavigation(ui::Window::keyWindow());
@@ -73,7 +72,7 @@ int HeadlessDriver::run(ApplicationDelegate& delegate) {
     loop.settle();
     bool quit = false;
     if (auto error = execute(command, quit); !error.empty()) {
-      std::fprintf(stderr, "vorla-button: %s: %s\n", options_.script->c_str(), error.c_str());
+      AppLauncher::printError(*options_.script + ": " + error);
       status = AppLauncher::kExitFailure;
       break;
     }

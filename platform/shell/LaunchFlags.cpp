@@ -1,13 +1,11 @@
 #include "platform/shell/LaunchFlags.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cctype>
 #include <cstring>
 
 #include "platform/foundation/Iso8601DateParser.h"
 #include "platform/foundation/LanguageCode.h"
-#include "platform/foundation/Url.h"
 #include "platform/location/FixSchedule.h"
 
 namespace platform::shell {
@@ -26,84 +24,54 @@ std::optional<bool> onOffText(const std::string& text) {
   return std::nullopt;
 }
 
-constexpr double kShortestDownloadTimeout = 0.1;
-constexpr double kLongestDownloadTimeout = 600;
-
-std::optional<double> positiveSeconds(const std::string& text, double most) {
-  double value = 0;
-  const char* end = text.data() + text.size();
-  auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc() || stop != end || !(value >= kShortestDownloadTimeout) || value > most) {
-    return std::nullopt;
-  }
-  return value;
-}
-
-std::string hostError(const std::string& value, std::optional<std::string>& target) {
-  auto url = Url::URLWithString(value);
-  if (!url || !url->host() || url->host()->empty() || (url->scheme() != "http" && url->scheme() != "https")) {
-    return "expects an http or https address such as http://127.0.0.1:8420, not \"" + value + "\"";
-  }
-  target = value;
-  return "";
-}
-
-}  // namespace
-
-std::optional<bool> LaunchFlags::onOff(const std::string& text) { return onOffText(text); }
-
-const std::vector<LaunchFlag>& LaunchFlags::all() {
-  static const std::vector<LaunchFlag> table = {
-      {"--home", "VORLA_HOME", "DIR", "the app's home folder (Documents/, Library/Preferences/, tmp/)",
+std::vector<LaunchFlag> platformFlags() {
+  return {
+      {"--home", "HOME", "DIR", "the app's home folder (Documents/, Library/Preferences/, tmp/)",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (v.empty()) return "expects a folder";
          o.home = v;
          return "";
        }},
-      {"--address-book", "VORLA_ADDRESS_BOOK", "DIR",
+      {"--address-book", "ADDRESS_BOOK", "DIR",
        "the address-book folder, one vCard file per entry (default: <home>/Library/AddressBook)",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (v.empty()) return "expects a folder";
          o.addressBook = v;
          return "";
        }},
-      {"--request-host", "VORLA_REQUEST_HOST", "URL", "the ad server's request host",
-       [](LaunchOptions& o, const std::string& v) { return hostError(v, o.requestHost); }},
-      {"--media-host", "VORLA_MEDIA_HOST", "URL", "the ad server's static-media host",
-       [](LaunchOptions& o, const std::string& v) { return hostError(v, o.mediaHost); }},
-      {"--device-id", "VORLA_DEVICE_ID", "ID", "the device identifier (default: derived from /etc/machine-id)",
+      {"--device-id", "DEVICE_ID", "ID", "the device identifier (default: derived from /etc/machine-id)",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (!isToken(v, 128, "-_.:")) return "expects letters, digits and - _ . : (at most 128)";
          o.deviceId = v;
          o.noDeviceId = false;
          return "";
        }},
-      {"--no-device-id", "VORLA_NO_DEVICE_ID", nullptr, "report no device identifier at all",
+      {"--no-device-id", "NO_DEVICE_ID", nullptr, "report no device identifier at all",
        [](LaunchOptions& o, const std::string&) -> std::string {
          o.noDeviceId = true;
          o.deviceId.reset();
          return "";
        }},
-      {"--language", "VORLA_LANGUAGE", "CODE", "the preferred language (\"AppleLanguages\"), e.g. es",
+      {"--language", "LANGUAGE", "CODE", "the preferred language (\"AppleLanguages\"), e.g. es",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (!LanguageCode::isValid(v)) return "expects a language code such as es or pt-BR";
          o.language = v;
          return "";
        }},
-      {"--locale", "VORLA_LOCALE", "ID", "the locale (\"AppleLocale\"), e.g. es_ES",
+      {"--locale", "LOCALE", "ID", "the locale (\"AppleLocale\"), e.g. es_ES",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (!LanguageCode::isValid(v)) return "expects a locale such as es_ES";
          o.locale = v;
          return "";
        }},
-      {"--location-services", "VORLA_LOCATION_SERVICES", "on|off", "whether location services are on (default off)",
+      {"--location-services", "LOCATION_SERVICES", "on|off", "whether location services are on (default off)",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          auto value = onOffText(v);
          if (!value) return "expects on or off";
          o.locationServices = value;
          return "";
        }},
-      {"--location", "VORLA_LOCATION", "LAT,LON,ACCURACY", "one fixed position the location service reports",
+      {"--location", "LOCATION", "LAT,LON,ACCURACY", "one fixed position the location service reports",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          std::string error;
          if (!location::FixSchedule::fixedPosition(v, 0, error)) return error;
@@ -111,14 +79,14 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
          o.locationFile.reset();
          return "";
        }},
-      {"--location-file", "VORLA_LOCATION_FILE", "FILE", "a file of timed fixes (DELAY LAT LON ACCURACY [AGE])",
+      {"--location-file", "LOCATION_FILE", "FILE", "a file of timed fixes (DELAY LAT LON ACCURACY [AGE])",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (v.empty()) return "expects a file";
          o.locationFile = v;
          o.location.reset();
          return "";
        }},
-      {"--open-urls", "VORLA_OPEN_URLS", "xdg-open|log",
+      {"--open-urls", "OPEN_URLS", "xdg-open|log",
        "how URLs handed to the system are opened (default: xdg-open in the window, log headless)",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (v == "xdg-open") {
@@ -130,20 +98,20 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
          }
          return "";
        }},
-      {"--audio", "VORLA_AUDIO", "on|off", "play sounds on the audio device (default: on in the window, off headless)",
+      {"--audio", "AUDIO", "on|off", "play sounds on the audio device (default: on in the window, off headless)",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          auto value = onOffText(v);
          if (!value) return "expects on or off";
          o.audio = value;
          return "";
        }},
-      {"--scale", "VORLA_SCALE", "1|2", "pixels per point of the window and the screenshots",
+      {"--scale", "SCALE", "1|2", "pixels per point of the window and the screenshots",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (v != "1" && v != "2") return "expects 1 or 2";
          o.scale = v == "2" ? 2 : 1;
          return "";
        }},
-      {"--fit-screen", "VORLA_FIT_SCREEN", "on|off",
+      {"--fit-screen", "FIT_SCREEN", "on|off",
        "with --scale 2, shrink the window to fit the screen's work area, keeping its shape (default on; off: "
        "exactly twice 320 x 480)",
        [](LaunchOptions& o, const std::string& v) -> std::string {
@@ -152,7 +120,7 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
          o.fitScreen = *value;
          return "";
        }},
-      {"--wall-time", "VORLA_WALL_TIME", "ISO-8601",
+      {"--wall-time", "WALL_TIME", "ISO-8601",
        "the wall clock at start, e.g. 2009-06-02T12:00:00Z (default: the real time); headless, it moves on "
        "with the script's waits",
        [](LaunchOptions& o, const std::string& v) -> std::string {
@@ -161,26 +129,18 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
          o.wallTime = date->timeIntervalSince1970();
          return "";
        }},
-      {"--download-timeout", "VORLA_DOWNLOAD_TIMEOUT", "SECONDS",
-       "how long a download of the ad library may take, 0.1 to 600 (default 60)",
-       [](LaunchOptions& o, const std::string& v) -> std::string {
-         auto seconds = positiveSeconds(v, kLongestDownloadTimeout);
-         if (!seconds) return "expects a number of seconds from 0.1 to 600, not \"" + v + "\"";
-         o.downloadTimeout = seconds;
-         return "";
-       }},
-      {"--headless", "VORLA_HEADLESS", nullptr, "run without a window, driven by --script, writing into --out",
+      {"--headless", "HEADLESS", nullptr, "run without a window, driven by --script, writing into --out",
        [](LaunchOptions& o, const std::string&) -> std::string {
          o.headless = true;
          return "";
        }},
-      {"--script", "VORLA_SCRIPT", "FILE", "the script a headless run follows",
+      {"--script", "SCRIPT", "FILE", "the script a headless run follows",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (v.empty()) return "expects a file";
          o.script = v;
          return "";
        }},
-      {"--out", "VORLA_OUT", "DIR", "where events.jsonl, screenshots and view dumps go",
+      {"--out", "OUT", "DIR", "where events.jsonl, screenshots and view dumps go",
        [](LaunchOptions& o, const std::string& v) -> std::string {
          if (v.empty()) return "expects a folder";
          o.out = v;
@@ -192,7 +152,46 @@ const std::vector<LaunchFlag>& LaunchFlags::all() {
          return "";
        }},
   };
-  return table;
+}
+
+std::vector<LaunchFlag>& table() {
+  static auto* flags = new std::vector<LaunchFlag>(platformFlags());
+  return *flags;
+}
+
+std::size_t platformFlagCount() {
+  static const std::size_t count = platformFlags().size();
+  return count;
+}
+
+}  // namespace
+
+std::optional<bool> LaunchFlags::onOff(const std::string& text) { return onOffText(text); }
+
+const std::vector<LaunchFlag>& LaunchFlags::all() { return table(); }
+
+bool LaunchFlags::add(Added flag) {
+  auto& flags = table();
+  const auto same = std::find_if(flags.begin(), flags.end(), [&](const LaunchFlag& f) {
+    return std::strcmp(f.name, flag.name) == 0;
+  });
+  if (same != flags.end() && same - flags.begin() < static_cast<std::ptrdiff_t>(platformFlagCount())) return false;
+  const std::string name = flag.name;
+  LaunchFlag made{flag.name, flag.env, flag.valueName, flag.help,
+                  [name, check = std::move(flag.check)](LaunchOptions& o, const std::string& v) -> std::string {
+                    if (check) {
+                      if (auto error = check(v); !error.empty()) return error;
+                    }
+                    o.added[name] = v;
+                    return "";
+                  },
+                  std::move(flag.apply)};
+  if (same != flags.end()) {
+    *same = std::move(made);
+  } else {
+    flags.push_back(std::move(made));
+  }
+  return true;
 }
 
 const LaunchFlag* LaunchFlags::find(const std::string& name) {

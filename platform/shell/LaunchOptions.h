@@ -3,6 +3,7 @@
 // one run of the app. AppLauncher fills it in; the front ends and the app's
 // main (through AppLauncher's options hook) read it.
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -17,8 +18,6 @@ struct LaunchOptions {
   std::optional<std::string> home;
   // Unset: <home>/Library/AddressBook.
   std::optional<std::string> addressBook;
-  std::optional<std::string> requestHost;
-  std::optional<std::string> mediaHost;
   std::optional<std::string> deviceId;
   bool noDeviceId = false;
   std::optional<std::string> language;
@@ -32,9 +31,6 @@ struct LaunchOptions {
   std::optional<bool> audio;
   // The wall clock at start, seconds since 1970; unset: the real time.
   std::optional<double> wallTime;
-  // The time-out of the ad library's downloads, seconds; unset: its own
-  // default. Lets tests of slow servers end quickly.
-  std::optional<double> downloadTimeout;
   int scale = 1;
   // The window shrinks to fit the screen's work area (never below scale 1).
   bool fitScreen = true;
@@ -42,6 +38,9 @@ struct LaunchOptions {
   std::optional<std::string> script;
   std::optional<std::string> out;
   bool help = false;
+  // The values of the flags the app and its libraries added (LaunchFlags::add),
+  // as given, by flag name.
+  std::map<std::string, std::string> added;
 
   UrlOpening effectiveUrlOpening() const {
     return openUrls.value_or(headless ? UrlOpening::Log : UrlOpening::XdgOpen);

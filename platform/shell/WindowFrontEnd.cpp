@@ -1,9 +1,9 @@
 #include "platform/shell/WindowFrontEnd.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
+#include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/EventJournal.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/GLibMainContextSource.h"
@@ -54,20 +54,20 @@ double WindowFrontEnd::fittedScale(int scale, int workAreaWidth, int workAreaHei
 
 std::string WindowFrontEnd::screenshotPath(const std::string& folder) {
   for (int n = 1;; ++n) {
-    std::string path = folder + "/vorla-button-" + std::to_string(n) + ".png";
+    std::string path = folder + "/" + AppIdentity::current().fileName + "-" + std::to_string(n) + ".png";
     if (!FileManager::fileExistsAtPath(path)) return path;
   }
 }
 
 int WindowFrontEnd::run(ApplicationDelegate& delegate) {
   if (!gtk_init_check(nullptr, nullptr)) {
-    std::fprintf(stderr, "vorla-button: cannot open a display; run with --headless --script FILE --out DIR\n");
+    AppLauncher::printError("cannot open a display; run with --headless --script FILE --out DIR");
     return AppLauncher::kExitFailure;
   }
   auto& loop = RunLoop::main();
   loop.makeCurrent();
   if (!GLibMainContextSource::attachTo(loop)) {
-    std::fprintf(stderr, "vorla-button: GLib's main context is in use elsewhere\n");
+    AppLauncher::printError("GLib's main context is in use elsewhere");
     return AppLauncher::kExitFailure;
   }
 
@@ -77,7 +77,7 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
       journal = EventJournal::openAtPath(*options_.out + "/events.jsonl", loop.clock());
     }
     if (!journal) {
-      std::fprintf(stderr, "vorla-button: cannot write %s/events.jsonl\n", options_.out->c_str());
+      AppLauncher::printError("cannot write " + *options_.out + "/events.jsonl");
       return AppLauncher::kExitFailure;
     }
     EventJournal::setCurrent(journal);
@@ -99,7 +99,7 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
     }
   }
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_title(GTK_WINDOW(window_), "Vorla Button");
+  gtk_window_set_title(GTK_WINDOW(window_), AppIdentity::current().name.c_str());
   gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
   // Our drawing at the bottom; web views' widgets go above it, into the
   // same fixed layer, where they take the mouse and keys over their frames.
@@ -121,6 +121,7 @@ int WindowFrontEnd::run(ApplicationDelegate& delegate) {
 
   // The window runs on real time; a pinned start only shifts the wall clock.
   if (options_.wallTime) WallClock::install(options_.wallTime, loop.clock());
+  AppLauncher::loadBundleFonts();
   delegate.applicationDidFinishLaunching(ui::Application::sharedApplication());
   recorder.observeNavigation(ui::Window::keyWindow());
 
@@ -206,7 +207,7 @@ gboolean WindowFrontEnd::onKey(GtkWidget*, GdkEventKey* event, gpointer self) {
 }
 
 void WindowFrontEnd::saveScreenshot() {
-  const char* folder = std::getenv("VORLA_SCREENSHOTS");
+  const char* folder = std::getenv(AppIdentity::current().environmentVariable("SCREENSHOTS").c_str());
   const std::string path = screenshotPath(folder && *folder ? folder : ".");
   web::WebViewHost::shared().refreshSnapshots();  // pages as they are now, under live widgets too
   ui::Renderer renderer(ui::Window::keyWindow(), options_.scale);

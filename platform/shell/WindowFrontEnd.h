@@ -8,8 +8,9 @@
 //   Left / Right       turn the device to landscape-left / landscape-right;
 //                      the same key again turns it back to portrait
 //   Up                 back to portrait
-//   s                  saves a screenshot (PNG) into $VORLA_SCREENSHOTS or
-//                      the current folder, and logs where
+//   s                  saves a screenshot (PNG) into $<PREFIX>SCREENSHOTS
+//                      (the prefix of the app's identity) or the current
+//                      folder, and logs where
 //   closing the window ends the app
 //
 // Web views show as the engine's own widgets above our drawing, placed
@@ -53,7 +54,7 @@ class WindowFrontEnd {
   // of that size: `scale` when it fits with room for the frame, else as
   // much as fits, keeping the screen's shape, but never below 1.
   static double fittedScale(int scale, int workAreaWidth, int workAreaHeight);
-  // A free file name "vorla-button-N.png" in `folder`.
+  // A free file name "<app file name>-N.png" in `folder`.
   static std::string screenshotPath(const std::string& folder);
 
  private:

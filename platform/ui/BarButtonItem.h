@@ -7,8 +7,8 @@
 // How to use:
 //   std::weak_ptr<Screen> weak = self;
 //   auto item = BarButtonItem::initWithTitleStyleTargetAction(
-//       "Botón Trimo", BarButtonItem::kStylePlain,
-//       [weak](BarButtonItem&) { if (auto s = weak.lock()) s->loadTrimoView(); });
+//       "Next", BarButtonItem::kStylePlain,
+//       [weak](BarButtonItem&) { if (auto s = weak.lock()) s->showNext(); });
 //   screen->navigationItem()->setRightBarButtonItem(item);
 //
 // Ownership: shared by the bars and navigation items that show it. The

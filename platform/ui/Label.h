@@ -9,7 +9,7 @@
 // How to use:
 //   auto label = std::make_shared<Label>();
 //   label->initWithFrame({{180, 15}, {125, 45}});
-//   label->setText("Vorla Button");
+//   label->setText("Hello");
 //   label->setFont(graphics::Font::fontWithNameSize("Marker Felt", 36));
 //   label->setBackgroundColor(graphics::Color::clearColor());
 //   label->setAdjustsFontSizeToFitWidth(true);

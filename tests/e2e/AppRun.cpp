@@ -101,14 +101,14 @@ RunResult AppRun::headless(const std::string& home, const std::string& script,
   const std::string outDir = home + "-out-" + std::to_string(++counter);
   const std::string scriptPath = outDir + ".script";
   std::ofstream(scriptPath) << script;
+  std::vector<std::string> args = {"--headless", "--script",    scriptPath,  "--out", outDir,
+                                   "--home",     home,          "--device-id", "e2e-device"};
   // Without an ad server of the test's own, ads go to a port where nothing
   // listens: the banner's first ad fails at once, whatever runs on this
-  // machine.
-  std::vector<std::string> args = {"--headless",  "--script",       scriptPath,
-                                   "--out",       outDir,           "--home",
-                                   home,          "--device-id",    "e2e-device",
-                                   "--request-host", "http://127.0.0.1:1", "--media-host",
-                                   "http://127.0.0.1:1"};
+  // machine. Only the app hosts the ad library, whose flags these are.
+  if (programPath.empty() || programPath == program()) {
+    args.insert(args.end(), {"--request-host", "http://127.0.0.1:1", "--media-host", "http://127.0.0.1:1"});
+  }
   args.insert(args.end(), extra.begin(), extra.end());
   auto result = raw(args, outDir, programPath);
   std::ifstream journal(outDir + "/events.jsonl");

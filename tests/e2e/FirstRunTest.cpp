@@ -83,3 +83,36 @@ TEST_F(FirstRun, NoSoundDeviceIsOneLineThatSaysWhy) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+TEST_F(FirstRun, AMissingBundleIsReportedOnceForEachFileNamingWhereItLooked) {
+  const std::string nowhere = dir_.path() + "/no-bundle";
+  ScopedEnv bundle("VORLA_BUNDLE_DIR", nowhere);
+  auto run = AppRun::headless(home(), "tap 160 239\nwait 1\ntap 160 239\n");
+  ASSERT_EQ(run.status, 0) << run.stderrText;
+  const std::string sound = "Missing resource \"ThatWasVorla.wav\": not in " + nowhere;
+  const std::string fonts = "Missing resource \"fonts/fonts.conf\": not in " + nowhere;
+  std::size_t soundLines = 0, fontLines = 0;
+  for (const auto& line : run.logLines()) {
+    soundLines += line == sound;
+    fontLines += line == fonts;
+  }
+  EXPECT_EQ(soundLines, 1u) << "two presses, one report";
+  EXPECT_EQ(fontLines, 1u);
+  EXPECT_NE(run.stderrText.find(sound), std::string::npos) << run.stderrText;
+  // The presses still count: the app carries on without its sound.
+  EXPECT_EQ(run.ofType("sound").size(), 0u);
+}
+
+TEST_F(FirstRun, TheBuildTreesOwnBundleIsFoundWithoutBeingNamed) {
+  auto run = AppRun::headless(home(), "tap 160 239\n");
+  ASSERT_EQ(run.status, 0) << run.stderrText;
+  for (const auto& line : run.logLines()) EXPECT_EQ(line.find("Missing resource"), std::string::npos) << line;
+  ASSERT_EQ(run.ofType("sound").size(), 1u) << run.stderrText;
+  EXPECT_EQ(run.ofType("sound")[0].file, "ThatWasVorla.wav");
+}
+
+}  // namespace
+}  // namespace e2e

@@ -8,6 +8,9 @@
 set -eu
 
 test_name="popup window test"
+# The test app's own identity names its window, screenshots and variables.
+window_title="Popup Test App"
+screenshots_variable=POPUP_TEST_APP_SCREENSHOTS
 . "$(dirname "$0")/window_test_lib.sh"
 start_window_app "$1"
 
@@ -45,5 +48,5 @@ grep -q '"text":"Alert Whoops answered 1"' "$journal" || fail "the delegate did 
 grep -q '"type":"action-sheet","buttons":\["Launch Safari","Email link","Cancel"\]' "$journal" ||
   fail "the sheet was not shown"
 grep -q '"text":"Sheet answered 1"' "$journal" || fail "the sheet's Email link was not pressed"
-[ -s "$work/vorla-button-1.png" ] || fail "the s key saved no screenshot of the alert"
+[ -s "$work/popup-test-app-1.png" ] || fail "the s key saved no screenshot of the alert"
 echo "popup window test: ok"

@@ -1,7 +1,8 @@
 # Shared by the window tests (sourced, not run): a scratch folder removed at
 # exit together with the app started in the background ($pid), a failure that
 # shows the journal, and the wait for the app's window to appear ($wid).
-# Before sourcing, set `test_name`; then either start the app yourself and
+# Before sourcing, set `test_name` (and, for an app other than vorla-button,
+# `window_title` and `screenshots_variable` from its identity); then either start the app yourself and
 # call wait_for_window, or call start_window_app APP ARGS..., which starts it
 # with a scratch home and output folder ($work/out/events.jsonl) and waits.
 
@@ -21,12 +22,12 @@ fail() {
   exit 1
 }
 
-# Sets $wid once the window titled "Vorla Button" is shown. A loaded CI machine
+# Sets $wid once the window titled $window_title ("Vorla Button") is shown. A loaded CI machine
 # can take many seconds to start GTK under Xvfb, so the wait is generous.
 wait_for_window() {
   wid=""
   for _ in $(seq 600); do
-    wid=$(xdotool search --name '^Vorla Button$' 2>/dev/null | head -n 1 || true)
+    wid=$(xdotool search --name "^${window_title:-Vorla Button}\$" 2>/dev/null | head -n 1 || true)
     [ -n "$wid" ] && break
     sleep 0.1
   done
@@ -35,7 +36,7 @@ wait_for_window() {
 }
 
 start_window_app() {
-  VORLA_SCREENSHOTS="$work" "$@" --home "$work/home" --out "$work/out" --open-urls log --audio off \
+  env "${screenshots_variable:-VORLA_SCREENSHOTS}=$work" "$@" --home "$work/home" --out "$work/out" --open-urls log --audio off \
     2>"$work/stderr" &
   pid=$!
   wait_for_window

@@ -78,7 +78,9 @@ CommandLine::Result CommandLine::parse(const std::vector<std::string>& arguments
   }
   configuration.port = *portNumber;
   if (inventory.empty()) {
-    result.error = "no inventory folder given (--inventory DIR)";
+    result.error =
+        "no inventory folder given (--inventory DIR), and no sample inventory in share/pennant-adserver/inventory "
+        "above the program";
     return result;
   }
   configuration.inventoryDirectory = inventory;

@@ -3,7 +3,7 @@
 // variable beside it; a flag wins over its variable.
 //
 //   --port N          PENNANT_ADSERVER_PORT       0 (any free port)
-//   --inventory DIR   PENNANT_ADSERVER_INVENTORY  the sample inventory of the source tree
+//   --inventory DIR   PENNANT_ADSERVER_INVENTORY  the sample inventory beside the program (share/pennant-adserver)
 //   --log FILE        PENNANT_ADSERVER_LOG        none
 //   --host ADDRESS    PENNANT_ADSERVER_HOST       127.0.0.1 (loopback only)
 //   --faults FILE     PENNANT_ADSERVER_FAULTS     none (a JSON array of faults)

@@ -10,17 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/ExecutablePath.h"
 #include "tools/adserver/AdServer.h"
 #include "tools/adserver/CommandLine.h"
 #include "tools/adserver/PicturePainter.h"
 
-#ifndef PENNANT_ADSERVER_DEFAULT_INVENTORY
-#define PENNANT_ADSERVER_DEFAULT_INVENTORY ""
-#endif
-
 namespace {
 
 const char* environment(const char* name) { return std::getenv(name); }
+
+// The sample inventory comes with the program: <prefix>/share/pennant-adserver
+// once installed, <build>/share/pennant-adserver in a build.
+std::string defaultInventory() {
+  auto folder = platform::ExecutablePath::shareFolder("pennant-adserver");
+  return folder ? *folder + "/inventory" : std::string();
+}
 
 }  // namespace
 
@@ -29,7 +33,7 @@ int main(int argc, char** argv) {
   using pennant::adserver::CommandLine;
 
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  auto parsed = CommandLine::parse(arguments, environment, PENNANT_ADSERVER_DEFAULT_INVENTORY);
+  auto parsed = CommandLine::parse(arguments, environment, defaultInventory());
   if (parsed.help) {
     std::fputs(CommandLine::usage().c_str(), stdout);
     return 0;

@@ -22,8 +22,11 @@ const Command* CommandRegistry::find(const std::string& name) const {
 }
 
 void CommandRegistry::printUsage(std::ostream& out) const {
-  out << "usage:\n";
-  for (const auto& [name, command] : commands_) out << "  pennant-inspect " << name << ' ' << command.usage << '\n';
+  // Laid out as help2man reads it, which makes the manual page from it.
+  out << "Usage: pennant-inspect COMMAND [ARGUMENTS]\n\n"
+         "Shows how the Pennant ad library reads what an ad server sends.\n\n"
+         "Commands:\n";
+  for (const auto& [name, command] : commands_) out << "  " << name << ' ' << command.usage << '\n';
 }
 
 CommandRegistration::CommandRegistration(std::string name, std::string usage, CommandFunction run) {

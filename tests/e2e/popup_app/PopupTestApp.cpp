@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/Log.h"
 #include "platform/shell/AppLauncher.h"
 #include "platform/shell/ApplicationDelegate.h"
@@ -91,5 +92,7 @@ const bool registered = shell::ApplicationDelegateRegistry::registerClass(
 
 int main(int argc, char** argv) {
   (void)registered;
+  platform::AppIdentity::setCurrent({"Popup Test App", "popup-test-app", "POPUP_TEST_APP_",
+                                     "popup-test-app device identifier v1\n"});
   return platform::shell::AppLauncher::main(argc, argv, "PopupTestAppDelegate");
 }

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "AddressBookTestSupport.h"
+#include "tests/support/ScopedAppIdentity.h"
 #include "platform/foundation/AppPaths.h"
 
 namespace platform::addressbook {
@@ -240,21 +241,25 @@ TEST(AddressBook, SaveReportsWhatItCouldNotWriteAndTriesAgain) {
 }
 
 TEST(AddressBook, StaleTemporaryFilesOfFinishedProcessesAreRemovedOnOpen) {
+  // Temporary files carry the app's file name; another app's are not ours.
+  testing_support::ScopedAppIdentity identity(testing_support::ScopedAppIdentity::hostApp());
   TestFolder folder;
   const pid_t child = ::fork();
   if (child == 0) ::_exit(0);
   ASSERT_GT(child, 0);
   ::waitpid(child, nullptr, 0);
-  const std::string stale = ".vorla-ab-" + std::to_string(child) + "-00aa11bb22cc.tmp";
-  const std::string live = ".vorla-ab-" + std::to_string(::getppid()) + "-00aa11bb22cc.tmp";
-  const std::string lookalike = ".vorla-ab-" + std::to_string(child) + "-notours.tmp";
-  for (const auto& name : {stale, live, lookalike}) folder.write(name, "BEGIN:VCARD\r\n");
+  const std::string stale = ".host-app-ab-" + std::to_string(child) + "-00aa11bb22cc.tmp";
+  const std::string live = ".host-app-ab-" + std::to_string(::getppid()) + "-00aa11bb22cc.tmp";
+  const std::string lookalike = ".host-app-ab-" + std::to_string(child) + "-notours.tmp";
+  const std::string otherApps = ".other-app-ab-" + std::to_string(child) + "-00aa11bb22cc.tmp";
+  for (const auto& name : {stale, live, lookalike, otherApps}) folder.write(name, "BEGIN:VCARD\r\n");
 
   auto book = reopen(folder.book());
   const auto files = folder.files();
   EXPECT_FALSE(files.count(stale));
   EXPECT_TRUE(files.count(live)) << "a save still running elsewhere keeps its file";
   EXPECT_TRUE(files.count(lookalike));
+  EXPECT_TRUE(files.count(otherApps));
 }
 
 TEST(AddressBook, TheUsersBookFollowsTheHomeUnlessSetApart) {

@@ -91,7 +91,7 @@ TEST(SaveInterruption, EveryFileIsOldOrNewAfterAKillDuringSave) {
       const auto cards = VCardParser::parse(bytes);
       ASSERT_EQ(cards.size(), 1u) << name << " is torn:\n" << bytes;
       const auto read = VCardReader::read(cards.front().lines);
-      EXPECT_EQ(read.productId, VCardWriter::kProductId);
+      EXPECT_EQ(read.productId, VCardWriter::productId());
       // The whole file is one generation's: the written bytes are exactly
       // what the writer makes of what was read back.
       EXPECT_EQ(VCardWriter::write(read.content), bytes) << name;

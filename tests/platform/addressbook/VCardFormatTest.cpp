@@ -10,6 +10,7 @@
 #include "platform/addressbook/VCardText.h"
 #include "platform/addressbook/VCardWriter.h"
 #include "platform/foundation/UnicodeText.h"
+#include "tests/support/ScopedAppIdentity.h"
 
 namespace platform::addressbook {
 namespace {
@@ -84,7 +85,11 @@ TEST(VCardFormat, EveryPropertyAndLabelReadsBackAsWritten) {
   EXPECT_NE(text.find("\r\nADR;TYPE=work;CC=\"us\":;;12 Mill Lane;Springfield;OR;97477;United States\r\n"),
             std::string::npos);
   EXPECT_NE(text.find("\r\nPHOTO:data:image/png;base64,iVBORw0KGgo"), std::string::npos);
-  EXPECT_NE(text.find("PRODID:" + std::string(VCardWriter::kProductId)), std::string::npos);
+  {
+    // The product id names the app whose identity is in force.
+    testing_support::ScopedAppIdentity identity(testing_support::ScopedAppIdentity::hostApp());
+    EXPECT_NE(VCardWriter::write(entry).find("\r\nPRODID:-//Host App//Address Book 1.0//EN\r\n"), std::string::npos);
+  }
 
   // An entry with nothing but its kind and name stays that way.
   EntryContent bare;

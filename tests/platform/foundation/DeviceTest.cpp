@@ -5,10 +5,14 @@
 #include <string>
 
 #include "FoundationTestFolder.h"
+#include "platform/foundation/AppIdentity.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Device.h"
+#include "platform/foundation/EventJournal.h"
+#include "platform/foundation/ExecutablePath.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Sha256.h"
+#include "tests/support/ScopedAppIdentity.h"
 
 namespace platform {
 namespace {
@@ -105,28 +109,86 @@ TEST(BundleTest, FindsResourcesInItsFolder) {
   bundle.setResourcePath(std::nullopt);
 }
 
-TEST(BundleTest, AssetsNextToTheExecutableOrAbove) {
+TEST(BundleTest, TheProgramFindsShareFolderInstalledOrInItsBuildTree) {
   FoundationTestFolder folder;
-  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("src/assets")));
-  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("src/build/Classes/assets-not")));
-  EXPECT_EQ(Bundle::resourcePathNearExecutable(folder.file("src/build/Classes/vorla-button")),
-            folder.file("src/assets"));
-  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("src/build/Classes/assets")));
-  EXPECT_EQ(Bundle::resourcePathNearExecutable(folder.file("src/build/Classes/vorla-button")),
-            folder.file("src/build/Classes/assets"));
-  // More than three levels up is too far to be this app's tree.
-  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("src/a/b/c/d")));
-  EXPECT_EQ(Bundle::resourcePathNearExecutable(folder.file("src/a/b/c/d/exe")), "");
+  // Installed: <prefix>/bin/program finds <prefix>/share/<name>.
+  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("usr/share/host-app")));
+  EXPECT_EQ(ExecutablePath::shareFolderNear(folder.file("usr/bin/host-app"), "host-app"),
+            folder.file("usr/share/host-app"));
+  // In a build tree the program lies deeper; the nearest share/ wins.
+  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("build/share/host-app")));
+  EXPECT_EQ(ExecutablePath::shareFolderNear(folder.file("build/tools/server/host-app"), "host-app"),
+            folder.file("build/share/host-app"));
+  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("build/tools/share/host-app")));
+  EXPECT_EQ(ExecutablePath::shareFolderNear(folder.file("build/tools/server/host-app"), "host-app"),
+            folder.file("build/tools/share/host-app"));
+  // A file of that name is not a folder, and other names find nothing.
+  ASSERT_TRUE(FileManager::createDirectoryAtPath(folder.file("opt/share")));
+  ASSERT_TRUE(FileManager::writeContentsAtomically(folder.file("opt/share/host-app"), "x"));
+  EXPECT_FALSE(ExecutablePath::shareFolderNear(folder.file("opt/bin/host-app"), "host-app"));
+  EXPECT_FALSE(ExecutablePath::shareFolderNear(folder.file("usr/bin/host-app"), "other-app"));
+  // More than three folders up is too far to belong to the program.
+  EXPECT_FALSE(ExecutablePath::shareFolderNear(folder.file("usr/a/b/c/d/host-app"), "host-app"));
+  EXPECT_FALSE(ExecutablePath::shareFolderNear("", "host-app"));
+  EXPECT_FALSE(ExecutablePath::path().empty());
 }
 
-TEST(BundleTest, EnvironmentChoosesTheFolder) {
+TEST(AppIdentityTest, AProgramThatGivesNoIdentityIsNamedAfterItsExecutable) {
+  const AppIdentity tool = AppIdentity::fromExecutableName("pennant-tool.2");
+  EXPECT_EQ(tool.name, "pennant-tool.2");
+  EXPECT_EQ(tool.fileName, "pennant-tool.2");
+  EXPECT_EQ(tool.environmentPrefix, "PENNANT_TOOL_2_");
+  EXPECT_EQ(tool.environmentVariable("HOME"), "PENNANT_TOOL_2_HOME");
+  EXPECT_NE(tool.deviceIdentifierSalt, AppIdentity::fromExecutableName("other-tool").deviceIdentifierSalt);
+  // This test program gave none.
+  EXPECT_EQ(AppIdentity::current().fileName, ExecutablePath::fileName());
+  // Each app's salt gives its own identifier for the same machine.
+  const std::string machineId = "0123456789abcdef0123456789abcdef";
+  const auto ours = Device::identifierFromMachineId(machineId);
+  testing_support::ScopedAppIdentity identity(testing_support::ScopedAppIdentity::hostApp());
+  EXPECT_NE(Device::identifierFromMachineId(machineId), ours);
+}
+
+TEST(BundleTest, EnvironmentChoosesTheFolderEvenWhenItIsMissing) {
   FoundationTestFolder folder;
-  ASSERT_TRUE(FileManager::writeContentsAtomically(folder.file("ThatWasVorla.wav"), "RIFF"));
-  ::setenv("VORLA_BUNDLE_DIR", folder.path().c_str(), 1);
-  EXPECT_EQ(Bundle::mainBundle().pathForResourceOfType("ThatWasVorla", "wav"),
-            folder.file("ThatWasVorla.wav"));
-  ::unsetenv("VORLA_BUNDLE_DIR");
+  ASSERT_TRUE(FileManager::writeContentsAtomically(folder.file("Phrase.wav"), "RIFF"));
+  testing_support::ScopedAppIdentity identity(testing_support::ScopedAppIdentity::hostApp());
+  ::setenv("HOSTAPP_BUNDLE_DIR", folder.path().c_str(), 1);
+  EXPECT_EQ(Bundle::mainBundle().pathForResourceOfType("Phrase", "wav"), folder.file("Phrase.wav"));
+  ::setenv("HOSTAPP_BUNDLE_DIR", folder.file("gone").c_str(), 1);
+  EXPECT_EQ(Bundle::mainBundle().resourcePath(), folder.file("gone"));
+  EXPECT_FALSE(Bundle::mainBundle().pathForResourceOfType("Phrase", "wav"));
+  ::unsetenv("HOSTAPP_BUNDLE_DIR");
   EXPECT_NE(Bundle::mainBundle().resourcePath(), folder.path());
+}
+
+TEST(BundleTest, AMissingResourceIsReportedOnceNamingTheFileAndWhereItLooked) {
+  FoundationTestFolder folder;
+  testing_support::ScopedAppIdentity identity(testing_support::ScopedAppIdentity::hostApp());
+  auto journal = EventJournal::openAtPath(folder.file("events.jsonl"));
+  ASSERT_TRUE(journal);
+  EventJournal::setCurrent(journal);
+  Bundle& bundle = Bundle::mainBundle();
+  bundle.setResourcePath(folder.file("bundle"));
+  EXPECT_FALSE(bundle.pathForResourceOfType("Missing1", "wav"));
+  EXPECT_FALSE(bundle.pathForResourceOfType("Missing1", "wav"));
+  EXPECT_FALSE(bundle.pathForResourceOfType("../escape", "wav")) << "refused, not looked for";
+  // With no folder at all the message lists every place searched.
+  bundle.setResourcePath(std::nullopt);
+  ::unsetenv("HOSTAPP_BUNDLE_DIR");
+  EXPECT_FALSE(bundle.pathForResourceOfType("Missing2", "png"));
+  EventJournal::setCurrent(nullptr);
+
+  const auto lines = FileManager::contentsAtPath(folder.file("events.jsonl")).value_or("");
+  const std::string notInFolder = "Missing resource \\\"Missing1.wav\\\": not in " + folder.file("bundle");
+  EXPECT_NE(lines.find(notInFolder), std::string::npos) << lines;
+  EXPECT_EQ(lines.find(notInFolder, lines.find(notInFolder) + 1), std::string::npos) << "once: " << lines;
+  EXPECT_EQ(lines.find("escape"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("Missing resource \\\"Missing2.png\\\": no bundle folder; looked in HOSTAPP_BUNDLE_DIR "
+                       "(not set), "),
+            std::string::npos)
+      << lines;
+  EXPECT_NE(lines.find("/share/host-app"), std::string::npos) << lines;
 }
 
 }  // namespace

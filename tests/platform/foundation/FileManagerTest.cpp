@@ -12,6 +12,7 @@
 #include "FoundationTestFolder.h"
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/FileManager.h"
+#include "tests/support/ScopedAppIdentity.h"
 
 namespace platform {
 namespace {
@@ -154,11 +155,13 @@ TEST(FileManagerTest, WritesAreStampedOnTheAppsWallClock) {
 }
 
 TEST(AppPathsTest, DefaultHomeFollowsXdgRules) {
-  EXPECT_EQ(AppPaths::defaultHome("/data", "/home/u"), "/data/vorla-button");
-  EXPECT_EQ(AppPaths::defaultHome(nullptr, "/home/u"), "/home/u/.local/share/vorla-button");
-  EXPECT_EQ(AppPaths::defaultHome("", "/home/u"), "/home/u/.local/share/vorla-button");
-  EXPECT_EQ(AppPaths::defaultHome("relative", "/home/u"), "/home/u/.local/share/vorla-button");
-  EXPECT_TRUE(AppPaths::defaultHome(nullptr, nullptr).ends_with("/.local/share/vorla-button"));
+  // The folder is named after the app whose identity is in force.
+  testing_support::ScopedAppIdentity identity(testing_support::ScopedAppIdentity::hostApp());
+  EXPECT_EQ(AppPaths::defaultHome("/data", "/home/u"), "/data/host-app");
+  EXPECT_EQ(AppPaths::defaultHome(nullptr, "/home/u"), "/home/u/.local/share/host-app");
+  EXPECT_EQ(AppPaths::defaultHome("", "/home/u"), "/home/u/.local/share/host-app");
+  EXPECT_EQ(AppPaths::defaultHome("relative", "/home/u"), "/home/u/.local/share/host-app");
+  EXPECT_TRUE(AppPaths::defaultHome(nullptr, nullptr).ends_with("/.local/share/host-app"));
 }
 
 TEST(AppPathsTest, OverriddenHomeAndItsFolders) {

@@ -14,6 +14,7 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/ScopedAppIdentity.h"
 
 namespace platform {
 namespace {
@@ -295,17 +296,18 @@ TEST(UserDefaultsLocaleTest, StandardDefaultsLiveUnderTheAppHome) {
   GTEST_FLAG_SET(death_test_style, "fast");
   EXPECT_EXIT(
       {
+        AppIdentity::setCurrent(testing_support::ScopedAppIdentity::hostApp());
         AppPaths::setHome(folder.path());
         UserDefaults& standard = UserDefaults::standardUserDefaults();
         standard.setBoolForKey(true, "shouldVibrate");
         const bool ok =
-            standard.filePath() == folder.path() + "/Library/Preferences/vorla-button.plist" &&
+            standard.filePath() == folder.path() + "/Library/Preferences/host-app.plist" &&
             &standard == &UserDefaults::standardUserDefaults() &&
             FileManager::fileExistsAtPath(standard.filePath());
         std::exit(ok ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
-  EXPECT_TRUE(UserDefaults(folder.path() + "/Library/Preferences/vorla-button.plist")
+  EXPECT_TRUE(UserDefaults(folder.path() + "/Library/Preferences/host-app.plist")
                   .boolForKey("shouldVibrate"));
 }
 

@@ -1,4 +1,5 @@
 #include "platform/shell/AppLauncher.h"
+#include "platform/shell/LaunchFlags.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 
 #include "platform/addressbook/AddressBook.h"
 #include "platform/foundation/AppPaths.h"
+#include "tests/support/ScopedAppIdentity.h"
 
 namespace platform::shell {
 namespace {
@@ -20,20 +22,21 @@ struct Env {
   }
 };
 
+using testing_support::ScopedAppIdentity;
+
+// Parsed as another app would be: environment variables carry its prefix.
 AppLauncher::ParseResult parse(std::vector<std::string> args, const Env& env = {}) {
+  ScopedAppIdentity identity(ScopedAppIdentity::hostApp());
   return AppLauncher::parse(args, env.get());
 }
 
 TEST(AppLauncherFlags, ReadsEveryFlagInBothSpellings) {
-  auto result = parse({"--home", "/tmp/h", "--request-host=http://127.0.0.1:9000", "--media-host",
-                       "https://media.example.org", "--device-id", "abc-123", "--language", "es", "--locale",
+  auto result = parse({"--home", "/tmp/h", "--device-id=abc-123", "--language", "es", "--locale",
                        "es_ES", "--location-services", "on", "--location", "40.4,-3.7,65", "--open-urls", "log",
                        "--audio=off", "--scale", "2", "--fit-screen", "off", "--out", "/tmp/o"});
   ASSERT_EQ(result.error, "");
   const auto& o = result.options;
   EXPECT_EQ(o.home, "/tmp/h");
-  EXPECT_EQ(o.requestHost, "http://127.0.0.1:9000");
-  EXPECT_EQ(o.mediaHost, "https://media.example.org");
   EXPECT_EQ(o.deviceId, "abc-123");
   EXPECT_EQ(o.language, "es");
   EXPECT_EQ(o.locale, "es_ES");
@@ -62,11 +65,11 @@ TEST(AppLauncherFlags, DefaultsDependOnTheFrontEnd) {
 }
 
 TEST(AppLauncherFlags, EnvironmentFillsInAndFlagsWin) {
-  Env env{{{"VORLA_HOME", "/env/home"},
-           {"VORLA_LANGUAGE", "fr"},
-           {"VORLA_NO_DEVICE_ID", "1"},
-           {"VORLA_HEADLESS", "0"},
-           {"VORLA_SCALE", "2"}}};
+  Env env{{{"HOSTAPP_HOME", "/env/home"},
+           {"HOSTAPP_LANGUAGE", "fr"},
+           {"HOSTAPP_NO_DEVICE_ID", "1"},
+           {"HOSTAPP_HEADLESS", "0"},
+           {"HOSTAPP_SCALE", "2"}}};
   auto result = parse({"--language", "de"}, env);
   ASSERT_EQ(result.error, "");
   EXPECT_EQ(result.options.home, "/env/home");
@@ -83,25 +86,16 @@ TEST(AppLauncherFlags, EnvironmentFillsInAndFlagsWin) {
 
 TEST(AppLauncherFlags, WallTimeIsAnInstantFromTheFlagOrTheEnvironment) {
   EXPECT_FALSE(parse({}).options.wallTime) << "unset: the real time";
-  Env env{{{"VORLA_WALL_TIME", "2009-06-02T12:00:00Z"}}};
+  Env env{{{"HOSTAPP_WALL_TIME", "2009-06-02T12:00:00Z"}}};
   EXPECT_EQ(parse({}, env).options.wallTime, 1243944000.0);
   EXPECT_EQ(parse({"--wall-time=2009-06-02T14:00:00+02:00"}).options.wallTime, 1243944000.0);
   EXPECT_EQ(parse({"--wall-time", "2010-01-01"}, env).options.wallTime, 1262304000.0);
-  EXPECT_EQ(parse({}, Env{{{"VORLA_WALL_TIME", "noon"}}}).error.rfind("VORLA_WALL_TIME expects", 0), 0u);
-}
-
-TEST(AppLauncherFlags, DownloadTimeoutIsAPositiveNumberOfSecondsWithinTenMinutes) {
-  EXPECT_FALSE(parse({}).options.downloadTimeout) << "unset: the library's own default";
-  EXPECT_EQ(parse({"--download-timeout", "1.5"}).options.downloadTimeout, 1.5);
-  EXPECT_EQ(parse({}, Env{{{"VORLA_DOWNLOAD_TIMEOUT", "600"}}}).options.downloadTimeout, 600.0);
-  for (const char* bad : {"0", "0.05", "-1", "601", "nan", "inf", "1s", ""}) {
-    EXPECT_NE(parse({"--download-timeout", bad}).error, "") << bad;
-  }
+  EXPECT_EQ(parse({}, Env{{{"HOSTAPP_WALL_TIME", "noon"}}}).error.rfind("HOSTAPP_WALL_TIME expects", 0), 0u);
 }
 
 TEST(AppLauncherFlags, BadEnvironmentValuesNameTheVariable) {
-  EXPECT_EQ(parse({}, Env{{{"VORLA_SCALE", "3"}}}).error, "VORLA_SCALE expects 1 or 2");
-  EXPECT_EQ(parse({}, Env{{{"VORLA_HEADLESS", "maybe"}}}).error, "VORLA_HEADLESS expects 1 or 0");
+  EXPECT_EQ(parse({}, Env{{{"HOSTAPP_SCALE", "3"}}}).error, "HOSTAPP_SCALE expects 1 or 2");
+  EXPECT_EQ(parse({}, Env{{{"HOSTAPP_HEADLESS", "maybe"}}}).error, "HOSTAPP_HEADLESS expects 1 or 0");
 }
 
 struct BadFlags {
@@ -123,9 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFlags{{"--address-book", ""}, "--address-book expects a folder"},
                       BadFlags{{"--scale", "3"}, "--scale expects 1 or 2"},
                       BadFlags{{"--headless=yes"}, "--headless takes no value"},
-                      BadFlags{{"--request-host", "ftp://x"}, "http or https"},
-                      BadFlags{{"--request-host", "not a url"}, "http or https"},
-                      BadFlags{{"--media-host", "http://"}, "http or https"},
+                      BadFlags{{"--request-host", "http://127.0.0.1"}, "unknown option --request-host"},
                       BadFlags{{"--device-id", "a b"}, "--device-id expects letters"},
                       BadFlags{{"--language", "es;rm"}, "--language expects"},
                       BadFlags{{"--locale", ""}, "--locale expects"},
@@ -147,9 +139,10 @@ TEST(AppLauncherFlags, HelpWinsOverEverythingElse) {
 }
 
 TEST(AppLauncherFlags, UsageListsEveryFlagWithItsVariable) {
+  ScopedAppIdentity identity(ScopedAppIdentity::hostApp());
   const auto usage = AppLauncher::usage();
-  for (const char* text : {"--home DIR", "[VORLA_HOME]", "--address-book DIR", "[VORLA_ADDRESS_BOOK]", "--request-host URL", "[VORLA_REQUEST_HOST]",
-                           "--media-host URL", "[VORLA_MEDIA_HOST]", "--device-id ID", "--no-device-id",
+  for (const char* text : {"Usage: host-app [OPTIONS]", "--home DIR", "[HOSTAPP_HOME]", "--address-book DIR",
+                           "[HOSTAPP_ADDRESS_BOOK]", "HOSTAPP_BUNDLE_DIR", "HOSTAPP_SCREENSHOTS", "--device-id ID", "--no-device-id",
                            "--language CODE", "--locale ID", "--location-services on|off",
                            "--location LAT,LON,ACCURACY", "--location-file FILE", "--open-urls xdg-open|log",
                            "--scale 1|2", "--headless", "--script FILE", "--out DIR", "--help"}) {
@@ -164,10 +157,10 @@ TEST(AppLauncherApply, MissingFixFileIsReported) {
 }
 
 TEST(AppLauncherApply, TheAddressBookFolderComesFromItsFlagElseFromTheHome) {
-  auto fromEnvironment = parse({"--home", "/tmp/vorla-home"}, Env{{{"VORLA_ADDRESS_BOOK", "/tmp/contacts"}}});
+  auto fromEnvironment = parse({"--home", "/tmp/vorla-home"}, Env{{{"HOSTAPP_ADDRESS_BOOK", "/tmp/contacts"}}});
   ASSERT_EQ(fromEnvironment.error, "");
   EXPECT_EQ(fromEnvironment.options.addressBook, "/tmp/contacts");
-  EXPECT_EQ(parse({"--address-book=/tmp/flag"}, Env{{{"VORLA_ADDRESS_BOOK", "/tmp/env"}}}).options.addressBook,
+  EXPECT_EQ(parse({"--address-book=/tmp/flag"}, Env{{{"HOSTAPP_ADDRESS_BOOK", "/tmp/env"}}}).options.addressBook,
             "/tmp/flag");
 
   auto homeOnly = parse({"--home", "/tmp/vorla-home"}).options;
@@ -177,6 +170,45 @@ TEST(AppLauncherApply, TheAddressBookFolderComesFromItsFlagElseFromTheHome) {
   EXPECT_EQ(addressbook::AddressBook::defaultDirectory(), "/tmp/contacts");
   EXPECT_EQ(addressbook::AddressBook::create()->path(), "/tmp/contacts");
   addressbook::AddressBook::setDefaultDirectory(std::nullopt);
+  AppPaths::setHome(std::nullopt);
+}
+
+}  // namespace
+}  // namespace platform::shell
+
+namespace platform::shell {
+namespace {
+
+TEST(AppLauncherAddedFlags, AreParsedListedAndAppliedWithThePlatformsOwn) {
+  std::vector<std::string> applied;
+  ASSERT_TRUE(LaunchFlags::add({"--greeting", "GREETING", "TEXT", "what the test app says first",
+                                [](const std::string& v) { return v.empty() ? std::string("expects a word") : ""; },
+                                [&applied](const std::string& v) { applied.push_back(v); }}));
+  EXPECT_FALSE(LaunchFlags::add({"--home", "HOME", "DIR", "a second home", nullptr, nullptr}))
+      << "the platform's own flags stay the platform's";
+
+  auto fromEnvironment = parse({}, Env{{{"HOSTAPP_GREETING", "hola"}}});
+  ASSERT_EQ(fromEnvironment.error, "");
+  EXPECT_EQ(fromEnvironment.options.added.at("--greeting"), "hola");
+  auto flagWins = parse({"--greeting=hello"}, Env{{{"HOSTAPP_GREETING", "hola"}}});
+  EXPECT_EQ(flagWins.options.added.at("--greeting"), "hello");
+  EXPECT_EQ(parse({"--greeting", ""}).error, "--greeting expects a word");
+  EXPECT_EQ(parse({}, Env{{{"HOSTAPP_GREETING", ""}}}).options.added.count("--greeting"), 0u)
+      << "an empty variable is unset";
+
+  {
+    ScopedAppIdentity identity(ScopedAppIdentity::hostApp());
+    EXPECT_NE(AppLauncher::usage().find("--greeting TEXT"), std::string::npos);
+    EXPECT_NE(AppLauncher::usage().find("[HOSTAPP_GREETING]"), std::string::npos);
+  }
+  ASSERT_EQ(AppLauncher::apply(flagWins.options), "");
+  ASSERT_EQ(AppLauncher::apply(parse({}).options), "");
+  EXPECT_EQ(applied, std::vector<std::string>{"hello"}) << "only a given value is applied";
+
+  // Adding it again replaces it rather than listing it twice.
+  const auto count = LaunchFlags::all().size();
+  ASSERT_TRUE(LaunchFlags::add({"--greeting", "GREETING", "TEXT", "says it again", nullptr, nullptr}));
+  EXPECT_EQ(LaunchFlags::all().size(), count);
   AppPaths::setHome(std::nullopt);
 }
 

@@ -30,6 +30,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
+#include "tests/support/ScopedAppIdentity.h"
 
 namespace platform::shell {
 namespace {
@@ -237,11 +238,12 @@ TEST(WindowSize, ScaleTwoShrinksToTheWorkAreaKeepingTheShapeButNeverBelowOne) {
 }
 
 TEST(WindowScreenshots, NamesNeverOverwriteEarlierShots) {
+  testing_support::ScopedAppIdentity identity(testing_support::ScopedAppIdentity::hostApp());
   const auto dir = fs::temp_directory_path() / ("shell-shots-" + std::to_string(::getpid()));
   fs::create_directories(dir);
-  EXPECT_EQ(WindowFrontEnd::screenshotPath(dir.string()), (dir / "vorla-button-1.png").string());
-  std::ofstream(dir / "vorla-button-1.png") << "x";
-  EXPECT_EQ(WindowFrontEnd::screenshotPath(dir.string()), (dir / "vorla-button-2.png").string());
+  EXPECT_EQ(WindowFrontEnd::screenshotPath(dir.string()), (dir / "host-app-1.png").string());
+  std::ofstream(dir / "host-app-1.png") << "x";
+  EXPECT_EQ(WindowFrontEnd::screenshotPath(dir.string()), (dir / "host-app-2.png").string());
   fs::remove_all(dir);
 }
 

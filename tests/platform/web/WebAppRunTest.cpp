@@ -93,7 +93,9 @@ class WebAppRun : public ::testing::Test {
     server_.start();
   }
 
-  e2e::RunResult run(const std::string& script) { return e2e::AppRun::headless(home_.path() + "/home", script); }
+  e2e::RunResult run(const std::string& script) {
+    return e2e::AppRun::headless(home_.path() + "/home", script, {}, webtest::webTestApp());
+  }
 
   nettest::LoopbackServer server_;
   e2e::TempDir home_;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,13 @@
 #include "tests/platform/net/LoopbackServer.h"
 
 namespace webtest {
+
+// web-test-app, the small program around one web view that the whole-program
+// tests run; it hosts no ad library, so it takes none of the ad server's flags.
+inline std::string webTestApp() {
+  const char* path = std::getenv("WEB_TEST_APP");
+  return path ? path : "web-test-app";
+}
 
 using platform::web::WebNavigationType;
 using platform::web::WebRequest;

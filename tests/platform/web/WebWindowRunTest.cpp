@@ -74,7 +74,7 @@ TEST(WebWindowRun, ThePageTakesClicksAndKeysInTheWindow) {
   e2e::TempDir work;
   const std::string out = work.path() + "/out";
   const std::string url = server.url("/start");
-  std::vector<std::string> args = {e2e::AppRun::program(), "--home", work.path() + "/home", "--out", out,
+  std::vector<std::string> args = {webtest::webTestApp(), "--home", work.path() + "/home", "--out", out,
                                    "--open-urls", "log", "--audio", "off"};
   std::vector<char*> argv;
   for (auto& arg : args) argv.push_back(arg.data());
@@ -93,7 +93,7 @@ TEST(WebWindowRun, ThePageTakesClicksAndKeysInTheWindow) {
   const std::string journal = out + "/events.jsonl";
   auto journalHas = [&](const std::string& text) { return readAll(journal).find(text) != std::string::npos; };
   std::string window;
-  ASSERT_TRUE(waitFor([&] { return !(window = command("xdotool search --name '^Vorla Button$' 2>/dev/null | head -n 1")).empty(); }, 20))
+  ASSERT_TRUE(waitFor([&] { return !(window = command("xdotool search --name '^Web Test App$' 2>/dev/null | head -n 1")).empty(); }, 20))
       << readAll(errors);
   EXPECT_TRUE(waitFor([&] { return journalHas("\"event\":\"finish\",\"url\":\"" + url + "\""); }, 20)) << readAll(journal);
 

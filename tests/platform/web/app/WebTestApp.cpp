@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/foundation/AppIdentity.h"
 #include "platform/shell/ApplicationDelegateRegistry.h"
 #include "platform/shell/ApplicationMain.h"
 #include "platform/ui/Screen.h"
@@ -43,5 +44,7 @@ const bool registered = platform::shell::ApplicationDelegateRegistry::registerCl
 
 int main(int argc, char** argv) {
   (void)registered;
+  platform::AppIdentity::setCurrent({"Web Test App", "web-test-app", "WEB_TEST_APP_",
+                                     "web-test-app device identifier v1\n"});
   return platform::shell::UIApplicationMain(argc, argv, nullptr, "WebTestAppDelegate");
 }

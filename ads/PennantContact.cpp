@@ -131,15 +131,23 @@ std::shared_ptr<Record> PennantContact::newRecord() const {
 void PennantContact::saveToAddressBook() {
   if (!organization_) return;
   auto book = AddressBook::create();
-  (void)deleteContactInAddressBook(*organization_, *book);
+  // The old entry goes out in the same save that writes the new one (the
+  // book writes new files before it removes old ones). Saved apart, a kill
+  // or a full disk between the two saves would leave the user's book
+  // without the business at all.
+  const bool replacing = removeRecordsOfOrganization(*organization_, *book);
   auto record = newRecord();
+  if (!book->addRecord(record)) return;
+  platform::Error error;
   // The line is logged only for an entry that really reached the folder.
-  if (book->addRecord(record) && book->save()) {
+  if (book->save(&error)) {
     platform::log("Added contact " + *organization_ + " to the address book.");
+  } else if (replacing) {
+    platform::log("Error removing old contact " + *organization_ + " from the address book:  " + error.description);
   }
 }
 
-bool PennantContact::deleteContactInAddressBook(const std::string& organization, AddressBook& book) {
+bool PennantContact::removeRecordsOfOrganization(const std::string& organization, AddressBook& book) {
   bool removed = false;
   for (const auto& record : book.copyArrayOfAllPeople()) {
     if (!isOrganizationNamed(*record, organization)) continue;
@@ -147,6 +155,11 @@ bool PennantContact::deleteContactInAddressBook(const std::string& organization,
                   " is already in the address book.  Erasing the old entry before adding the new one.");
     removed = book.removeRecord(record);
   }
+  return removed;
+}
+
+bool PennantContact::deleteContactInAddressBook(const std::string& organization, AddressBook& book) {
+  const bool removed = removeRecordsOfOrganization(organization, book);
   if (removed) {
     platform::Error error;
     if (!book.save(&error)) {
@@ -186,10 +199,14 @@ void PennantContact::contactImageDownloadDidSucceed(const std::shared_ptr<Pennan
   auto protector = shared_from_this();
   auto data = download->data();
   // Bytes that are no picture, or one too large for an entry, are not
-  // stored: the entry stays as it was written, without a picture.
+  // stored: the entry stays as it was written, without a picture. A picture
+  // is one only when it decodes whole: a file cut short still begins like a
+  // PNG, and written into the book it would be a broken photo in every
+  // reader of it.
   if (data && !data->empty() && data->size() <= kMaximumPictureLength) {
     std::string bytes(data->begin(), data->end());
-    if (platform::addressbook::ImageMediaType::sniff(bytes) != "application/octet-stream") {
+    if (platform::addressbook::ImageMediaType::sniff(bytes) != "application/octet-stream" &&
+        platform::graphics::Image::imageWithData(std::span(*data), kPictureLimit)) {
       image_ = std::move(bytes);
       addToAddressBook();
     }

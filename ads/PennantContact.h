@@ -26,6 +26,7 @@
 
 #include "ads/PennantURLDownload.h"
 #include "json/Value.h"
+#include "platform/graphics/Image.h"
 #include "platform/addressbook/AddressBook.h"
 #include "platform/addressbook/Record.h"
 
@@ -44,6 +45,10 @@ class PennantContact : public std::enable_shared_from_this<PennantContact> {
   // The largest picture an entry takes: an address-book picture is a small
   // square, and the whole picture is stored in the entry's file.
   static constexpr std::size_t kMaximumPictureLength = 1024 * 1024;
+  // The most pixels each way such a picture may have (the platform's own
+  // bound: any size a reader can show); checked from its header before it
+  // is decoded to see that it is whole.
+  static constexpr platform::graphics::Image::Limit kPictureLimit{4096, 4096};
 
   // Never fails; a null or non-object dictionary gives an empty contact.
   static std::shared_ptr<PennantContact> initWithDictionary(const json::Value* dictionary);
@@ -60,6 +65,8 @@ class PennantContact : public std::enable_shared_from_this<PennantContact> {
   // Removes every organization entry named `organization` from `book` and
   // saves the book; whether a removal was made.
   static bool deleteContactInAddressBook(const std::string& organization, platform::addressbook::AddressBook& book);
+  // The same without saving: true when an entry was taken out of `book`.
+  static bool removeRecordsOfOrganization(const std::string& organization, platform::addressbook::AddressBook& book);
   bool removeFromAddressBook();
 
   void downloadContactImageAndAddToAddressBook();
@@ -104,7 +111,7 @@ class PennantContact : public std::enable_shared_from_this<PennantContact> {
 
   std::shared_ptr<PennantURLDownload> pictureDownload_;
   std::shared_ptr<PennantContact> selfWhilePictureLoads_;
-  double pictureTimeoutInterval_ = 60.0;
+  double pictureTimeoutInterval_ = PennantURLDownload::defaultTimeoutInterval();
 };
 
 }  // namespace pennant

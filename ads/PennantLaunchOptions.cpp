@@ -1,5 +1,7 @@
 #include "ads/PennantLaunchOptions.h"
 
+#include <charconv>
+
 #include "ads/PennantAdServer.h"
 #include "ads/PennantBrowserController.h"
 #include "ads/PennantModalController.h"
@@ -37,11 +39,33 @@ std::string PennantLaunchOptions::hostAddressError(const std::string& value) {
   return "";
 }
 
+std::optional<double> PennantLaunchOptions::downloadTimeoutFromText(const std::string& value) {
+  double seconds = 0;
+  const char* end = value.data() + value.size();
+  auto [stop, error] = std::from_chars(value.data(), end, seconds);
+  if (error != std::errc() || stop != end || !(seconds >= kShortestDownloadTimeout) ||
+      seconds > kLongestDownloadTimeout) {
+    return std::nullopt;
+  }
+  return seconds;
+}
+
 void PennantLaunchOptions::registerWithLauncher() {
   LaunchFlags::add({"--request-host", "REQUEST_HOST", "URL", "the ad server's request host", hostAddressError,
                     [](const std::string& host) { PennantAdServer::setRequestHost(host); }});
   LaunchFlags::add({"--media-host", "MEDIA_HOST", "URL", "the ad server's static-media host", hostAddressError,
                     [](const std::string& host) { PennantAdServer::setStaticMediaHost(host); }});
+  LaunchFlags::add({"--download-timeout", "DOWNLOAD_TIMEOUT", "SECONDS",
+                    "how long a download of the ad library may take, 0.1 to 600 (default 60)",
+                    [](const std::string& value) -> std::string {
+                      if (downloadTimeoutFromText(value)) return "";
+                      return "expects a number of seconds from 0.1 to 600, not \"" + value + "\"";
+                    },
+                    [](const std::string& value) {
+                      if (auto seconds = downloadTimeoutFromText(value)) {
+                        PennantURLDownload::setDefaultTimeoutInterval(*seconds);
+                      }
+                    }});
   platform::shell::AppLauncher::addUsageNotes(adServerNotes());
   PennantURLDownload::setCompletionObserver([](const std::string& url, int statusOrCode) {
     if (auto journal = platform::EventJournal::current()) {

@@ -8,11 +8,13 @@
 //     return platform::shell::UIApplicationMain(argc, argv, nullptr, "MyAppDelegate");
 //   }
 //
-// The flags are --request-host URL and --media-host URL, read also from the
-// environment variables REQUEST_HOST and MEDIA_HOST after the app's prefix
+// The flags are --request-host URL, --media-host URL and --download-timeout
+// SECONDS, read also from the environment variables REQUEST_HOST,
+// MEDIA_HOST and DOWNLOAD_TIMEOUT after the app's prefix
 // (VORLA_REQUEST_HOST for the app). Without them the library asks the
 // bundled development server on its default port, which --help says.
 
+#include <optional>
 #include <string>
 
 namespace pennant {
@@ -31,6 +33,13 @@ class PennantLaunchOptions {
   // Why a value cannot be an ad server host (an http or https address with
   // a host name), or "" when it can.
   static std::string hostAddressError(const std::string& value);
+
+  // --download-timeout: the seconds every download of the library may take
+  // (redirects included), for runs against servers made slow on purpose;
+  // nullopt unless the text is a number within these bounds.
+  static constexpr double kShortestDownloadTimeout = 0.1;
+  static constexpr double kLongestDownloadTimeout = 600;
+  static std::optional<double> downloadTimeoutFromText(const std::string& value);
 };
 
 }  // namespace pennant

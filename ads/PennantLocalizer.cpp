@@ -93,9 +93,15 @@ void PennantLocalizer::downloadDidSucceed(const std::shared_ptr<PennantURLDownlo
   auto data = download->data();
   std::string_view bytes = data ? std::string_view(reinterpret_cast<const char*>(data->data()), data->size())
                                 : std::string_view();
-  // Written durably, without holding up the ads loading meanwhile.
-  platform::BackgroundFileWriter::writeContentsAtomically(
-      stringsPathForLanguage(download->identifier().value_or(language_)), std::string(bytes), nullptr);
+  // The file is kept for good, so only a table (or the empty file that says
+  // there is none) is worth keeping: bytes mangled on the way would mean
+  // English for every later run, when asking again at the next ad may well
+  // bring the real file. Written durably, without holding up the ads loading
+  // meanwhile.
+  if (bytes.empty() || isStringsTable(bytes)) {
+    platform::BackgroundFileWriter::writeContentsAtomically(
+        stringsPathForLanguage(download->identifier().value_or(language_)), std::string(bytes), nullptr);
+  }
   finish(download);
 }
 
@@ -115,6 +121,12 @@ void PennantLocalizer::downloadDidFail(const std::shared_ptr<PennantURLDownload>
 void PennantLocalizer::finish(const std::shared_ptr<PennantURLDownload>& download) {
   download->cancel();
   downloads_.erase(download);
+}
+
+bool PennantLocalizer::isStringsTable(std::string_view bytes) {
+  const platform::PropertyListLimits limits{kMaximumStringsFileBytes, kMaximumStringsFileValues};
+  auto list = platform::PropertyList::propertyListFromData(bytes, nullptr, limits);
+  return list && list->asDictionary();
 }
 
 PennantLocalizer::StringsTable PennantLocalizer::stringsTableFromData(std::string_view bytes) {

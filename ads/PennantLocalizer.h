@@ -59,6 +59,9 @@ class PennantLocalizer : public std::enable_shared_from_this<PennantLocalizer> {
   // translation is cut to what its place can show
   // (platform::graphics::TextLimit::kStringsTableValue).
   static StringsTable stringsTableFromData(std::string_view bytes);
+  // Whether the bytes read as a table at all (a dictionary in any property
+  // list form), whatever its values.
+  static bool isStringsTable(std::string_view bytes);
 
   const std::string& preferredLanguage() const { return language_; }
   // "AppleLocale" when it is a string that is a valid locale identifier

@@ -34,7 +34,16 @@ PennantURLDownload::CompletionObserver& completionObserver() {
   return observer;
 }
 
+double& defaultTimeout() {
+  static double seconds = platform::net::UrlRequest::kDefaultTimeoutInterval;
+  return seconds;
+}
+
 }  // namespace
+
+void PennantURLDownload::setDefaultTimeoutInterval(double seconds) { defaultTimeout() = seconds; }
+
+double PennantURLDownload::defaultTimeoutInterval() { return defaultTimeout(); }
 
 void PennantURLDownload::setCompletionObserver(CompletionObserver observer) {
   completionObserver() = std::move(observer);

@@ -86,6 +86,10 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   // response arrived (-1, -2, -4). The app journals these.
   using CompletionObserver = std::function<void(const std::string& url, int statusOrCode)>;
   static void setCompletionObserver(CompletionObserver observer);
+  // The time-out every new download starts with (60 seconds unless the
+  // app was told otherwise); setTimeoutInterval still overrides it per load.
+  static void setDefaultTimeoutInterval(double seconds);
+  static double defaultTimeoutInterval();
 
   // The user agent of every download, computed once per process from the
   // device and the locale ("AppleLocale").
@@ -149,7 +153,7 @@ class PennantURLDownload : public platform::net::UrlConnectionDelegate,
   std::shared_ptr<platform::net::UrlConnection> activeConnection_;
   std::optional<platform::Error> error_;
   std::optional<std::string> targetURL_;
-  double timeoutInterval_ = 60.0;
+  double timeoutInterval_ = defaultTimeoutInterval();
   std::size_t maximumBodyLength_ = kMaximumBodyLength;
   int lastStatus_ = 0;
 };

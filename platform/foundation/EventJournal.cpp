@@ -17,6 +17,16 @@ std::shared_ptr<EventJournal>& currentJournal() {
   return *journal;
 }
 
+struct HeldEvents {
+  bool holding = false;
+  std::vector<std::pair<std::string, JournalFields>> events;
+};
+
+HeldEvents& heldEvents() {
+  static auto* held = new HeldEvents();
+  return *held;
+}
+
 // Times are kept to the microsecond: a simulated clock that added 0.1 three
 // times reads 0.30000000000000004, which would make journals hard to compare.
 double roundedTime(double seconds) { return std::round(seconds * 1e6) / 1e6; }
@@ -40,6 +50,24 @@ std::shared_ptr<EventJournal> EventJournal::current() { return currentJournal();
 
 void EventJournal::setCurrent(std::shared_ptr<EventJournal> journal) {
   currentJournal() = std::move(journal);
+  HeldEvents& held = heldEvents();
+  if (!currentJournal() || !held.holding) return;
+  held.holding = false;
+  for (const auto& [type, fields] : held.events) currentJournal()->record(type, fields);
+  held.events.clear();
+}
+
+void EventJournal::holdEventsUntilCurrent() {
+  if (!currentJournal()) heldEvents().holding = true;
+}
+
+void EventJournal::recordOrHold(const std::string& type, const JournalFields& fields) {
+  if (auto journal = currentJournal()) {
+    journal->record(type, fields);
+    return;
+  }
+  HeldEvents& held = heldEvents();
+  if (held.holding && held.events.size() < kMostHeldEvents) held.events.emplace_back(type, fields);
 }
 
 bool EventJournal::record(const std::string& type, const JournalFields& fields) {

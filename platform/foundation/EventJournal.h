@@ -15,8 +15,11 @@
 // Ownership: whoever opens a journal owns it; setCurrent() shares it with
 // platform::log() until it is replaced or cleared. The clock is shared.
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/JournalFields.h"
@@ -32,7 +35,20 @@ class EventJournal {
 
   // The journal platform::log() writes to, or nullptr.
   static std::shared_ptr<EventJournal> current();
+  // Making a journal current first writes the events held for it (below).
   static void setCurrent(std::shared_ptr<EventJournal> journal);
+
+  // A program that opens its journal only once it has started (after the
+  // launch options have been applied and the preferences first read) calls
+  // this first thing: from then until a journal is made current, events
+  // recorded through recordOrHold are kept (at most kMostHeldEvents) and
+  // written to that journal, so nothing logged at start-up is missing
+  // from it.
+  static void holdEventsUntilCurrent();
+  static constexpr std::size_t kMostHeldEvents = 64;
+  // Records into the current journal; without one, holds the event when
+  // holding, else drops it.
+  static void recordOrHold(const std::string& type, const JournalFields& fields);
 
   ~EventJournal();
   EventJournal(const EventJournal&) = delete;

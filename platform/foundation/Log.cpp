@@ -32,9 +32,7 @@ void log(std::string_view text) {
   // One fwrite per line keeps lines whole when other output interleaves.
   std::string line = safe + '\n';
   std::fwrite(line.data(), 1, line.size(), stderr);
-  if (auto journal = EventJournal::current()) {
-    journal->record("log", JournalFields().set("text", safe));
-  }
+  EventJournal::recordOrHold("log", JournalFields().set("text", safe));
 }
 
 }  // namespace platform

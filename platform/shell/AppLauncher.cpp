@@ -9,6 +9,7 @@
 #include "platform/foundation/AppPaths.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Device.h"
+#include "platform/foundation/EventJournal.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/TemporaryFileSweeper.h"
 #include "platform/foundation/UserDefaults.h"
@@ -216,6 +217,9 @@ void AppLauncher::loadBundleFonts() {
 }
 
 int AppLauncher::main(int argc, char** argv, const std::string& delegateClassName) {
+  // Applying the options reads the preferences, and what that logs (a file
+  // set aside) belongs in the journal the front end opens afterwards.
+  EventJournal::holdEventsUntilCurrent();
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + std::max(argc, 0));
   auto parsed = parse(arguments, [](const char* name) { return std::getenv(name); });
   if (parsed.options.help) {

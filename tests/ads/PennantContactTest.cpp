@@ -166,8 +166,13 @@ TEST_F(PennantContactTest, APictureThatFailsOrIsNoPictureLeavesTheEntryAndFreesT
   server.server().Get("/page.html", [](const httplib::Request&, httplib::Response& response) {
     response.set_content("<html>not a picture</html>", "image/png");
   });
+  // A whole answer holding half a picture: it still starts like a PNG.
+  const std::string png = testing::pngBytes(64, 64);
+  server.server().Get("/cut.png", [&](const httplib::Request&, httplib::Response& response) {
+    response.set_content(png.substr(0, png.size() / 2), "image/png");
+  });
   for (const std::string& location :
-       {server.url("/missing.png"), server.url("/page.html"),
+       {server.url("/missing.png"), server.url("/page.html"), server.url("/cut.png"),
         "http://127.0.0.1:" + std::to_string(testing::closedPort()) + "/x.png", std::string("not a url")}) {
     auto contact = contactFrom(R"({"organization": "Sunrise Bakery", "image": "x"})");
     contact->setImageLocation(location);

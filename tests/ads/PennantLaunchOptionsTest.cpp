@@ -5,6 +5,7 @@
 #include <map>
 
 #include "ads/PennantAdServer.h"
+#include "ads/PennantURLDownload.h"
 #include "platform/shell/AppLauncher.h"
 #include "platform/shell/LaunchFlags.h"
 #include "tests/support/ScopedAppIdentity.h"
@@ -59,6 +60,19 @@ TEST(PennantLaunchOptions, HostsThatAreNotWebAddressesAreRefused) {
     EXPECT_NE(parse({"--media-host", bad}).error.find("--media-host expects"), std::string::npos) << bad;
   }
   EXPECT_EQ(PennantLaunchOptions::hostAddressError("https://ads.example.org:8443"), "");
+}
+
+TEST(PennantLaunchOptions, TheDownloadTimeOutIsSecondsWithinTenMinutesAndReachesNewDownloads) {
+  ScopedAppIdentity identity(ScopedAppIdentity::hostApp());
+  PennantLaunchOptions::registerWithLauncher();
+  for (const char* bad : {"0", "0.05", "-1", "601", "nan", "inf", "1s", ""}) {
+    EXPECT_NE(parse({"--download-timeout", bad}).error.find("--download-timeout expects"), std::string::npos) << bad;
+  }
+  auto parsed = parse({}, {{"HOSTAPP_DOWNLOAD_TIMEOUT", "1.5"}});
+  ASSERT_EQ(parsed.error, "");
+  applyAddedFlags(parsed.options);
+  EXPECT_EQ(PennantURLDownload::defaultTimeoutInterval(), 1.5);
+  PennantURLDownload::setDefaultTimeoutInterval(60);
 }
 
 }  // namespace

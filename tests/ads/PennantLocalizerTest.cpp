@@ -36,6 +36,9 @@ class PennantLocalizerTest : public ::testing::Test {
                             response.set_content(kFrenchStrings, "text/plain");
                           } else if (request.matches[1] == "gone") {
                             response.status = 410;
+                          } else if (request.matches[1] == "mangled") {
+                            // A whole answer that is no strings file: half of one.
+                            response.set_content(std::string(kFrenchStrings).substr(0, 40), "text/plain");
                           } else if (request.matches[1] == "busy") {
                             response.status = 503;
                           } else if (request.matches[1] == "xx") {
@@ -200,6 +203,17 @@ TEST_F(PennantLocalizerTest, AnOversizedDownloadIsStoppedAndAskedForAgain) {
   hostile->downloadResourcesIfNecessary();
   settle();
   EXPECT_EQ(served, 2) << "not a final answer: the next ad request asks again";
+}
+
+TEST_F(PennantLocalizerTest, AnAnswerThatIsNoStringsFileIsNotKeptAndAskedForAgain) {
+  auto mangled = localizer("mangled");
+  mangled->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_FALSE(FileManager::fileExistsAtPath(mangled->stringsPathForLanguage("mangled")));
+  mangled->downloadResourcesIfNecessary();
+  settle();
+  EXPECT_EQ(served, 2);
+  EXPECT_EQ(mangled->localizedStringForKey("Cancel"), "Cancel");
 }
 
 TEST(PennantLocalizerTable, ReadsEveryPropertyListForm) {

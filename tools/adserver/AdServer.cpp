@@ -16,6 +16,7 @@ namespace pennant::adserver {
 namespace {
 
 constexpr const char* kControlPath = "/__faults";
+constexpr int kRedirectStatus = 302;
 
 // Names cpp-httplib adds to a request's headers itself; they were not sent.
 bool isPseudoHeader(const std::string& name) {
@@ -29,6 +30,9 @@ const char* faultName(FaultRule::Kind kind) {
     case FaultRule::Kind::Reset: return "reset";
     case FaultRule::Kind::Truncate: return "truncate";
     case FaultRule::Kind::Garbage: return "garbage";
+    case FaultRule::Kind::Redirect: return "redirect";
+    case FaultRule::Kind::Flood: return "flood";
+    case FaultRule::Kind::Cut: return "cut";
   }
   return "";
 }
@@ -169,8 +173,11 @@ void AdServer::handle(const httplib::Request& request, httplib::Response& respon
       case FaultRule::Kind::None: break;
       case FaultRule::Kind::Status: answer = Answer{fault->status, fault->body, "application/json"}; break;
       case FaultRule::Kind::Garbage: answer.body = garbage(512); break;
+      case FaultRule::Kind::Cut: answer.body.resize(answer.body.size() / 2); break;
+      case FaultRule::Kind::Redirect: answer = Answer{kRedirectStatus, "", "text/plain; charset=utf-8"}; break;
       case FaultRule::Kind::Reset:
-      case FaultRule::Kind::Truncate: break;
+      case FaultRule::Kind::Truncate:
+      case FaultRule::Kind::Flood: break;
     }
   }
   if (!fault || fault->kind != FaultRule::Kind::Reset) entry.status = answer.status;
@@ -182,6 +189,14 @@ void AdServer::handle(const httplib::Request& request, httplib::Response& respon
     return;
   }
   response.status = answer.status;
+  if (fault && fault->kind == FaultRule::Kind::Redirect) {
+    response.set_header("Location", expandedBase(fault->location));
+    return;
+  }
+  if (fault && fault->kind == FaultRule::Kind::Flood) {
+    streamFiller(response, static_cast<std::size_t>(fault->floodBytes), answer.contentType);
+    return;
+  }
   if (fault && fault->kind == FaultRule::Kind::Truncate) {
     // Announce the whole body, send half of it, then fail the provider so
     // cpp-httplib drops the connection mid-body.
@@ -197,6 +212,26 @@ void AdServer::handle(const httplib::Request& request, httplib::Response& respon
     return;
   }
   response.set_content(answer.body, answer.contentType);
+}
+
+std::string AdServer::expandedBase(std::string text) const {
+  static constexpr std::string_view kBase = "{{base}}";
+  for (auto at = text.find(kBase); at != std::string::npos; at = text.find(kBase, at + baseUrl_.size())) {
+    text.replace(at, kBase.size(), baseUrl_);
+  }
+  return text;
+}
+
+void AdServer::streamFiller(httplib::Response& response, std::size_t length, const std::string& contentType) {
+  // One chunk of filler is written over and over, so a body of any size
+  // costs the server one chunk of memory; a client that gives up ends the
+  // stream at its next write.
+  auto chunk = std::make_shared<std::string>(kFloodChunkBytes, 'x');
+  response.set_content_provider(length, contentType,
+                                [chunk, length](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                  const std::size_t part = std::min(chunk->size(), length - offset);
+                                  return sink.write(chunk->data(), part);
+                                });
 }
 
 void AdServer::handleControl(const httplib::Request& request, httplib::Response& response) {

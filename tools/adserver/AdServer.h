@@ -77,6 +77,10 @@ class AdServer {
   // Waits, returning early when the server stops.
   void delay(double seconds);
   std::string garbage(std::size_t length);
+  // Every "{{base}}" in `text` replaced by the server's own base URL.
+  std::string expandedBase(std::string text) const;
+  static void streamFiller(httplib::Response& response, std::size_t length, const std::string& contentType);
+  static constexpr std::size_t kFloodChunkBytes = 64 * 1024;
 
   std::unique_ptr<httplib::Server> http_;
   std::unique_ptr<AdRoutes> routes_;

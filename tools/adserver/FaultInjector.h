@@ -6,9 +6,11 @@
 // threads consult it concurrently.
 //
 // JSON form of one rule (every key optional except that at most one of
-// "status", "reset", "truncate" and "garbage" may be given):
+// "status", "reset", "truncate", "garbage", "redirect", "flood" and "cut"
+// may be given):
 //   {"path": "/ad_source.php", "status": 500, "body": "{}", "delay": 2.5,
-//    "reset": true, "truncate": true, "garbage": true, "count": 3}
+//    "reset": true, "truncate": true, "garbage": true, "cut": true,
+//    "redirect": "{{base}}/elsewhere", "flood": 104857600, "after": 1, "count": 3}
 // A text may hold one rule or an array of rules.
 
 #include <mutex>

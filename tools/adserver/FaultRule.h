@@ -14,6 +14,9 @@ struct FaultRule {
     Reset,     // close the connection without any answer
     Truncate,  // announce the full Content-Length, send half the body, close
     Garbage,   // the normal status and headers with a body of random bytes
+    Redirect,  // 302 to `location` ("{{base}}" in it becomes the server's base URL)
+    Flood,     // the normal status with `floodBytes` of filler, streamed
+    Cut,       // the normal status with the first half of the body, complete as far as HTTP goes
   };
 
   // Empty: every path except the control endpoint. Ending in "*": every
@@ -23,6 +26,11 @@ struct FaultRule {
   int status = 0;
   std::string body = "{}";
   double delaySeconds = 0.0;
+  std::string location;
+  long long floodBytes = 0;
+  // How many matching requests still pass untouched before it applies, so a
+  // fault can hit a later ad's download and spare the first.
+  long skip = 0;
   // How many more requests it applies to; nullopt until cleared.
   std::optional<long> remaining;
 

@@ -136,6 +136,30 @@ TEST_F(EventJournalTest, LogWritesToStderrAndToTheCurrentJournal) {
   EXPECT_EQ(lines().size(), 2u);
 }
 
+TEST_F(EventJournalTest, LinesLoggedAtStartUpReachTheFirstJournalAndOnlyWhenHeld) {
+  // A start-up that holds: what it logs before the journal opens comes
+  // first in it, bounded; once a journal was current, nothing is held.
+  EventJournal::holdEventsUntilCurrent();
+  ::testing::internal::CaptureStderr();
+  platform::log("The preferences file p cannot be read; it was set aside as p.unreadable");
+  for (std::size_t i = 0; i < EventJournal::kMostHeldEvents + 10; ++i) platform::log("noise");
+  ::testing::internal::GetCapturedStderr();
+  auto journal = EventJournal::openAtPath(path_, clock_);
+  ASSERT_NE(journal, nullptr);
+  EventJournal::setCurrent(journal);
+  platform::log("after");
+  const auto written = lines();
+  ASSERT_EQ(written.size(), EventJournal::kMostHeldEvents + 1);
+  EXPECT_EQ(written.front(),
+            R"({"t":0,"type":"log","text":"The preferences file p cannot be read; it was set aside as p.unreadable"})");
+  EXPECT_EQ(written.back(), R"({"t":0,"type":"log","text":"after"})");
+
+  EventJournal::setCurrent(nullptr);
+  platform::log("with no journal and no holding: dropped");
+  EventJournal::setCurrent(journal);
+  EXPECT_EQ(lines().size(), EventJournal::kMostHeldEvents + 1);
+}
+
 TEST_F(EventJournalTest, RecordedLinesSurviveACrash) {
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);

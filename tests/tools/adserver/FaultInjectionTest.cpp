@@ -153,6 +153,55 @@ TEST_F(FaultInjectionTest, GarbageKeepsTheStatusAndScramblesTheBody) {
   EXPECT_EQ(first->body.find("jsonp_url"), std::string::npos);
 }
 
+TEST_F(FaultInjectionTest, RedirectSendsTheClientToTheGivenTargetWithTheBaseFilledIn) {
+  addFault(R"([{"path": "/click/coffee-short", "redirect": "{{base}}/click/coffee-short"},
+               {"path": "/pixel/a", "redirect": "file:///etc/passwd", "count": 1}])");
+  const RawReply loop = rawGet(server_->port(), "/click/coffee-short");
+  ASSERT_EQ(loop.bytes.rfind("HTTP/1.1 302", 0), 0u) << loop.bytes.substr(0, 40);
+  EXPECT_NE(loop.bytes.find("Location: " + server_->baseUrl() + "/click/coffee-short\r\n"), std::string::npos)
+      << loop.bytes;
+  const RawReply local = rawGet(server_->port(), "/pixel/a");
+  EXPECT_NE(local.bytes.find("Location: file:///etc/passwd\r\n"), std::string::npos) << local.bytes;
+  EXPECT_EQ(statusOf("/pixel/a"), 200);
+}
+
+TEST_F(FaultInjectionTest, FloodStreamsTheAnnouncedLengthOfFiller) {
+  // Far more than the chunk the server keeps, and not a multiple of it.
+  constexpr long kBytes = 3 * 1024 * 1024 + 17;
+  addFault(R"({"path": "/pixel/big", "flood": 3145745, "count": 1})");
+  long received = 0;
+  bool onlyFiller = true;
+  auto result = client_->Get("/pixel/big", [&](const char* data, std::size_t length) {
+    received += static_cast<long>(length);
+    onlyFiller = onlyFiller && std::string_view(data, length).find_first_not_of('x') == std::string_view::npos;
+    return true;
+  });
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 200);
+  EXPECT_EQ(received, kBytes);
+  EXPECT_TRUE(onlyFiller);
+  EXPECT_EQ(result->get_header_value("Content-Length"), std::to_string(kBytes));
+}
+
+TEST_F(FaultInjectionTest, CutSendsAShorterBodyThatLooksComplete) {
+  addFault(R"({"path": "/static/banners/shoes.png", "cut": true, "count": 1})");
+  auto cut = client_->Get("/static/banners/shoes.png");
+  auto whole = client_->Get("/static/banners/shoes.png");
+  ASSERT_TRUE(cut);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(cut->status, 200);
+  EXPECT_EQ(cut->body.size(), whole->body.size() / 2);
+  EXPECT_EQ(whole->body.substr(0, cut->body.size()), cut->body);
+}
+
+TEST_F(FaultInjectionTest, AfterLetsTheFirstRequestsThrough) {
+  addFault(R"({"path": "/ad_source.php", "status": 500, "after": 2, "count": 1})");
+  EXPECT_EQ(statusOf("/ad_source.php?s=pub"), 200);
+  EXPECT_EQ(statusOf("/ad_source.php?s=pub"), 200);
+  EXPECT_EQ(statusOf("/ad_source.php?s=pub"), 500);
+  EXPECT_EQ(statusOf("/ad_source.php?s=pub"), 200);
+}
+
 TEST_F(FaultInjectionTest, BadFaultsAreRefusedAndInstallNothing) {
   for (const char* body : {"", "not json", "42", R"({"status": 42})", R"({"status": 500.5})",
                            R"({"status": "500"})", R"({"reset": true, "status": 500})",
@@ -160,7 +209,10 @@ TEST_F(FaultInjectionTest, BadFaultsAreRefusedAndInstallNothing) {
                            R"({"delay": -1})", R"({"delay": 601})", R"({"count": 0, "status": 500})",
                            R"({"count": 1.5, "status": 500})", R"({"reset": "yes"})", R"({"path": "/x"})",
                            R"({"body": "x"})", R"({"status": 500, "body": 3})", R"({"stauts": 500})",
-                           R"([{"status": 500}, {"reset": 1}])"}) {
+                           R"([{"status": 500}, {"reset": 1}])", R"({"redirect": ""})",
+                           R"({"redirect": "http://a/\r\nSet-Cookie: x"})", R"({"redirect": "/x", "status": 302})",
+                           R"({"flood": 0})", R"({"flood": 1e12})", R"({"cut": true, "garbage": true})",
+                           R"({"after": -1, "status": 500})", R"({"after": 1})"}) {
     auto result = client_->Post("/__faults", body, "application/json");
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 400) << body;

@@ -2,7 +2,8 @@
 # A day in the life of the app: the headless app against the bundled ad
 # server for 24 simulated hours, the host's refresh every minute (1,440 of
 # them), a click every 10 minutes that goes round every click action of the
-# inventory, each offer answered (Call and Cancel in turn, Add). The app
+# inventory, each offer answered (Call and Cancel in turn, Add), each web
+# page (the embedded browser, the canvas) opened and closed again. The app
 # must end the day with exit status 0 and no sanitizer report (in a
 # sanitizer build a leak or an error ends it otherwise), every refresh must
 # have loaded an ad, and its resident memory must stay within 2 MB of where
@@ -95,6 +96,14 @@ for k in range(hours * 6):
     elif action == "contact":
         print('press "Add"')
         wait(1)
+    elif action == "url":
+        # The page in the embedded browser, then Done at the bar's left.
+        print("wait-web\ntap 30 42")
+        wait(1)
+    elif action == "canvas":
+        # The canvas page with its bridge, then a tap on the backdrop below it.
+        print("wait-web\ntap 160 440")
+        wait(1)
 wait(hours * 3600 + 1 - now)
 print("views end")
 EOF
@@ -150,7 +159,7 @@ settled = [kb for t, kb in rss if t >= 3600]
 stderr = open(errors, encoding="utf-8", errors="replace").read()
 problems = []
 if status != 0:
-    problems.append(f"the app exited with {status}")
+    problems.append(f"the app exited with {status}:\n" + stderr[-3000:])
 if "Sanitizer" in stderr or "runtime error" in stderr:
     problems.append("a sanitizer report:\n" + stderr[-3000:])
 refreshes = hours * 60

@@ -78,6 +78,10 @@ class PennantCanvasWebView : public platform::web::WebView, public platform::web
   // Loads the canvas page past every cache and shows a grey spinner in the
   // middle of the view until the first load ends.
   void startLoadingCanvas();
+  // How long the canvas page may take to load (kCanvasPageTimeout unless
+  // the app was told otherwise, as tests of slow servers do).
+  static void setPageTimeoutInterval(double seconds);
+  static double pageTimeoutInterval();
   // Whether the page carries the bridge.
   bool webviewIsFromPennant();
 

@@ -100,7 +100,11 @@ void PennantCanvasWebView::startLoadingCanvas() {
 }
 
 bool PennantCanvasWebView::webviewIsFromPennant() {
-  return stringByEvaluatingJavaScriptFromString(kBridgeTestScript) != kNoBridge;
+  // typeof always names a type: no answer at all means a page too busy to
+  // run a script (it is stopped then) or no engine, and neither can ever
+  // take the canvas's content.
+  const std::string type = stringByEvaluatingJavaScriptFromString(kBridgeTestScript);
+  return !type.empty() && type != kNoBridge;
 }
 
 bool PennantCanvasWebView::webViewShouldStartLoadWithRequest(platform::web::WebView&,

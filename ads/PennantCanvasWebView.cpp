@@ -36,6 +36,11 @@ struct BridgeMessage {
   }
 };
 
+double& pageTimeout() {
+  static double seconds = PennantCanvasWebView::kCanvasPageTimeout;
+  return seconds;
+}
+
 std::optional<std::string> decodeASCII(std::string_view text) {
   return platform::PercentEscapes::removingPercentEscapes(text, platform::StringEncoding::ASCII);
 }
@@ -76,10 +81,14 @@ void PennantCanvasWebView::setCanvasUrl(const std::shared_ptr<const platform::Ur
   canvasUrl_ = url ? platform::Url::URLWithString(canvasUrlText_) : nullptr;
 }
 
+void PennantCanvasWebView::setPageTimeoutInterval(double seconds) { pageTimeout() = seconds; }
+
+double PennantCanvasWebView::pageTimeoutInterval() { return pageTimeout(); }
+
 void PennantCanvasWebView::startLoadingCanvas() {
   loadRequest(platform::web::WebRequest(PennantAdServer::canvasPageURL(),
                                         platform::web::WebRequest::CachePolicy::ReloadIgnoringLocalAndRemoteCacheData,
-                                        kCanvasPageTimeout));
+                                        pageTimeoutInterval()));
   auto spinner = platform::ui::ActivityIndicatorView::initWithActivityIndicatorStyle(
       platform::ui::ActivityIndicatorView::kStyleGray);
   const auto size = frame().size;
@@ -91,7 +100,11 @@ void PennantCanvasWebView::startLoadingCanvas() {
 }
 
 bool PennantCanvasWebView::webviewIsFromPennant() {
-  return stringByEvaluatingJavaScriptFromString(kBridgeTestScript) != kNoBridge;
+  // typeof always names a type: no answer at all means a page too busy to
+  // run a script (it is stopped then) or no engine, and neither can ever
+  // take the canvas's content.
+  const std::string type = stringByEvaluatingJavaScriptFromString(kBridgeTestScript);
+  return !type.empty() && type != kNoBridge;
 }
 
 bool PennantCanvasWebView::webViewShouldStartLoadWithRequest(platform::web::WebView&,

@@ -7,8 +7,8 @@
 // "pennant:" URLs, which never load:
 //   pennant://launch?url=<percent-escaped URL>   hand that URL to the system
 //   pennant://closecanvas                        close the canvas
-// A first load that fails, or a first page without the bridge, closes the
-// canvas without a word.
+// A first load that fails, or a first page without the bridge (or too busy
+// to say whether it has one), closes the canvas without a word.
 //
 //   auto canvas = PennantCanvasWebView::create(frame);
 //   canvas->setController(controller);                 // weak
@@ -78,7 +78,11 @@ class PennantCanvasWebView : public platform::web::WebView, public platform::web
   // Loads the canvas page past every cache and shows a grey spinner in the
   // middle of the view until the first load ends.
   void startLoadingCanvas();
-  // Whether the page carries the bridge.
+  // How long the canvas page may take to load (kCanvasPageTimeout unless
+  // the app was told otherwise, as tests of slow servers do).
+  static void setPageTimeoutInterval(double seconds);
+  static double pageTimeoutInterval();
+  // Whether the page carries the bridge; false when it does not answer.
   bool webviewIsFromPennant();
 
   bool webViewShouldStartLoadWithRequest(platform::web::WebView& webView, const platform::web::WebRequest& request,

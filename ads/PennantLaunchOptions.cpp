@@ -4,6 +4,7 @@
 
 #include "ads/PennantAdServer.h"
 #include "ads/PennantBrowserController.h"
+#include "ads/PennantCanvasWebView.h"
 #include "ads/PennantModalController.h"
 #include "ads/PennantURLDownload.h"
 #include "platform/foundation/EventJournal.h"
@@ -64,6 +65,7 @@ void PennantLaunchOptions::registerWithLauncher() {
                     [](const std::string& value) {
                       if (auto seconds = downloadTimeoutFromText(value)) {
                         PennantURLDownload::setDefaultTimeoutInterval(*seconds);
+                        PennantCanvasWebView::setPageTimeoutInterval(*seconds);
                       }
                     }});
   platform::shell::AppLauncher::addUsageNotes(adServerNotes());

@@ -5,7 +5,9 @@
 // sanitizer build, a leak), without a spinner left on screen, with nothing
 // written outside the app's home and with the app still loading ads; each
 // download then has its own outcome: the ad fails, the ad loads without the
-// thing, the click fails, the call is still made, the contact has no picture.
+// thing, the click fails, the call is still made, the contact has no picture,
+// the canvas closes. The canvas page is loaded by the web engine, so its
+// cells are a suite of their own that runs where the engine can.
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -111,6 +113,10 @@ struct Download {
   // An image banner stays until the user leaves: the host's refresh does
   // nothing while one shows.
   bool bannerAd = false;
+  // Loaded by the web engine, which journals `web` events instead of `http`.
+  bool webPage = false;
+  // Script lines after `steps` when the fault does not stop the download.
+  std::string stepsWhenItWorks = "";
 };
 
 struct Cell {
@@ -203,7 +209,8 @@ class FaultMatrix : public ::testing::Test {
       fs::create_directories(outside);
       const std::string rule = ruleFor(fault, download, deadPort(), elsewhere.url());
       const std::string script =
-          "wait 1\n" + download.steps + "views mid\nwait 60\nviews end\n" + kTapInfo;
+          "wait 1\n" + download.steps + (downloadWorks(fault) ? download.stepsWhenItWorks : "") +
+          "views mid\nwait 60\nviews end\n" + kTapInfo;
       {
         fs::create_directories(root + "/server");
         AdServerProcess server(root + "/server", "tools/adserver/inventory", "[" + rule + "]",
@@ -262,9 +269,11 @@ class FaultMatrix : public ::testing::Test {
       EXPECT_EQ(cell.faulted.lastStack().size(), 2u) << label;
     }
 
-    const auto statuses = cell.statusesOf(download.urlPart);
-    ASSERT_FALSE(statuses.empty()) << label << ": the download was never made";
-    EXPECT_EQ(statuses.front(), journalStatusFor(cell.fault)) << label;
+    if (!download.webPage) {
+      const auto statuses = cell.statusesOf(download.urlPart);
+      ASSERT_FALSE(statuses.empty()) << label << ": the download was never made";
+      EXPECT_EQ(statuses.front(), journalStatusFor(cell.fault)) << label;
+    }
     if (cell.fault == Fault::RedirectToOtherPort) {
       // The identifier belongs to the host the library chose, not to the
       // one a redirect names.
@@ -427,6 +436,78 @@ TEST_F(FaultMatrix, ContactPicture) {
                EXPECT_NE(cards[0].find("ORG:Sunrise Bakery"), std::string::npos) << cell.label;
                EXPECT_EQ(cards[0].find("PHOTO:") != std::string::npos, downloadWorks(cell.fault)) << cell.label;
              }});
+}
+
+// The canvas page is a page load of the web engine, so every fault of the
+// server applies to it: a 404 or 500 still delivers a page, which lacks the
+// bridge, as garbage, half of it in a complete answer and filler do; a
+// reset, a refused connection, a redirect loop or a local file fail the
+// load, and a slow server runs into its time-out.
+class FaultMatrixWeb : public FaultMatrix {};
+
+// The `web` events of a run, as "event url".
+std::vector<std::string> pageLoads(const RunResult& run) {
+  static const std::regex event(R"re("event":"([a-z]+)")re");
+  std::vector<std::string> loads;
+  for (const auto& e : run.ofType("web")) {
+    std::smatch match;
+    if (std::regex_search(e.line, match, event)) loads.push_back(match[1].str() + " " + e.url);
+  }
+  return loads;
+}
+
+std::vector<std::string> modalSteps(const RunResult& run) {
+  static const std::regex fields(R"re("event":"([a-z-]+)".*"kind":"([a-z]+)")re");
+  std::vector<std::string> steps;
+  for (const auto& e : run.ofType("modal")) {
+    std::smatch match;
+    if (std::regex_search(e.line, match, fields)) steps.push_back(match[2].str() + " " + match[1].str());
+  }
+  return steps;
+}
+
+TEST_F(FaultMatrixWeb, CanvasPage) {
+  // The banner's canvas comes up; a wait for the engine, then for the
+  // canvas to go when its page fails. A canvas that works is closed with a
+  // tap on the backdrop below it.
+  runMatrix({"canvas page", "canvas", "/static/iphone/canvas.html", "/static/iphone/canvas.html",
+             "/static/iphone/canvas.html", {}, std::string(kTapBanner) + "wait 0.7\nwait-web\nwait 1.5\n",
+             [](const Cell& cell) {
+               const auto& run = cell.faulted;
+               EXPECT_TRUE(run.ofType("alert").empty()) << cell.label;
+               EXPECT_TRUE(run.ofType("open-url").empty()) << cell.label;
+               const auto loads = pageLoads(run);
+               ASSERT_FALSE(loads.empty()) << cell.label;
+               EXPECT_NE(loads.front().find("/static/iphone/canvas.html"), std::string::npos) << cell.label;
+               for (const auto& load : loads) {
+                 EXPECT_EQ(load.rfind("finish file:", 0), std::string::npos) << cell.label << ": " << load;
+               }
+               for (const char* dump : {"mid.json", "end.json"}) {
+                 EXPECT_EQ(run.file(dump).find("PennantModalBackground"), std::string::npos) << cell.label;
+               }
+               if (downloadWorks(cell.fault)) {
+                 // The page came from the other port, bridge and all: the
+                 // canvas showed, its spinner gone, until the tap.
+                 const std::string canvas = run.file("canvas.json");
+                 EXPECT_NE(canvas.find("PennantCanvasWebView"), std::string::npos) << cell.label;
+                 EXPECT_EQ(canvas.find("ActivityIndicatorView"), std::string::npos) << cell.label;
+                 EXPECT_EQ(modalSteps(run), (std::vector<std::string>{"canvas will-present", "canvas presented",
+                                                                      "canvas dismiss-requested", "canvas dismissed"}))
+                     << cell.label;
+                 return;
+               }
+               // A page that fails, or that has no bridge, closes the canvas
+               // without a word.
+               const auto steps = modalSteps(run);
+               ASSERT_FALSE(steps.empty()) << cell.label;
+               EXPECT_EQ(steps.front(), "canvas will-present") << cell.label;
+               EXPECT_EQ(steps.back(), "canvas dismissed") << cell.label;
+               EXPECT_EQ(std::count(steps.begin(), steps.end(), "canvas dismissed"), 1) << cell.label;
+               for (const auto& line : run.logLines()) {
+                 EXPECT_EQ(line.rfind("Pennant", 0), std::string::npos) << cell.label << ": " << line;
+               }
+             },
+             true, true, "views canvas\ntap 160 440\nwait 1.5\n"});
 }
 
 }  // namespace

@@ -59,7 +59,8 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
 // of anything: the next start sweeps them.
 bool isTemporary(const fs::path& path) {
   const std::string name = path.filename().string();
-  if (name.rfind(".vorla-ab-", 0) == 0) return true;
+  // The address book's own temporary files: ".<app file name>-ab-...tmp".
+  if (name.rfind(".vorla-button-ab-", 0) == 0) return true;
   const auto dot = name.rfind('.');
   return dot != std::string::npos && name.size() - dot == 7 &&
          std::all_of(name.begin() + static_cast<long>(dot) + 1, name.end(), [](char c) { return std::isalnum(c); });

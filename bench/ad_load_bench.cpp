@@ -37,6 +37,7 @@ using Clock = std::chrono::steady_clock;
 struct ServerCase {
   const char* name;
   std::unique_ptr<bench::BenchAdServer> server;
+  std::string requestLog;
   std::vector<std::string> floorUrls;
   // Every timed pass, in seconds, for the medians printed at the end.
   std::vector<double> loadTimes;
@@ -45,7 +46,7 @@ struct ServerCase {
 
 struct LoadSetup {
   std::shared_ptr<bench::BenchHost> host = std::make_shared<bench::BenchHost>();
-  ServerCase cases[2] = {{"as shipped", {}, {}, {}, {}}, {"TCP_NODELAY", {}, {}, {}, {}}};
+  ServerCase cases[2] = {{"as shipped", {}, {}, {}, {}, {}}, {"TCP_NODELAY", {}, {}, {}, {}, {}}};
 };
 
 LoadSetup& setup() {
@@ -122,6 +123,10 @@ void BM_ColdAdLoad(benchmark::State& state) {
   auto& s = caseFor(state);
   auto& host = setup().host;
   auto& loop = platform::RunLoop::main();
+  // Every pass must be as cold as the one the floor was taken from, making
+  // the very same requests: counted in the server's log once all passes are
+  // done, since reading it between passes would disturb them.
+  std::size_t logged = bench::lineCount(s.requestLog), passes = 0;
   for (auto _ : state) {
     state.PauseTiming();
     bench::clearAdCaches();
@@ -143,8 +148,15 @@ void BM_ColdAdLoad(benchmark::State& state) {
       state.ResumeTiming();
       break;
     }
+    ++passes;
     state.ResumeTiming();
   }
+  // The server logs a request once it has answered it: the last lines may
+  // still be on their way.
+  std::size_t expected = passes * s.floorUrls.size(), requests = 0;
+  bench::runRealLoopUntil(loop, [&] { return (requests = bench::lineCount(s.requestLog) - logged) >= expected; });
+  if (requests != expected) state.SkipWithError("a pass did not make the very requests of a cold load");
+  state.counters["requests"] = passes ? static_cast<double>(requests) / static_cast<double>(passes) : 0;
   if (!s.floorTimes.empty() && !s.loadTimes.empty())
     state.counters["x_floor"] = median(s.loadTimes) / median(s.floorTimes);
 }
@@ -183,6 +195,7 @@ int main(int argc, char** argv) {
   for (int which = 0; which < 2; ++which) {
     auto& serverCase = s.cases[which];
     std::string logFile = home + "/requests-" + std::to_string(which) + ".jsonl";
+    serverCase.requestLog = logFile;
     serverCase.server = bench::BenchAdServer::start(PENNANT_BENCH_BUNDLED_INVENTORY, logFile, which == 1);
     if (!serverCase.server) return 1;
     if (!captureFloorUrls(serverCase, logFile)) {

@@ -7,7 +7,9 @@
 // - a PNG, JPEG or GIF cut short, or with bytes after its end, is refused
 //   (a JPEG may end in zero padding);
 // - a decoded picture, written as PNG by our encoder and decoded again, has
-//   the same pixels.
+//   the same pixels;
+// - a PNG that our own PNG decoder takes, the general loader decodes to the
+//   very same pixels (ours refuses more: a broken compressed stream).
 // ./fuzz.sh runs this target with a small allocation limit, so a decoder
 // that allocates for more than a role's picture is caught too.
 #include <algorithm>
@@ -20,6 +22,8 @@
 #include "fuzz/FuzzCheck.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageHeader.h"
+#include "platform/graphics/PixbufDecoder.h"
+#include "platform/graphics/PngDecoder.h"
 
 namespace {
 
@@ -81,6 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (header) {
     fuzz::check(ImageHeader::sniff(bytes) == header->format, "a header's format is the one its magic says");
     checkCutAndExtended(bytes, *header);
+    if (header->format == ImageFormat::png) {
+      if (const auto ours = platform::graphics::PngDecoder::decode(bytes, *header)) {
+        const auto general = platform::graphics::PixbufDecoder::decode(bytes, *header);
+        fuzz::check(general && *general == *ours, "a PNG we decode, the general loader decodes alike");
+      }
+    }
   }
   for (const auto& limit : kRoles) checkRole(bytes, limit);
   return 0;

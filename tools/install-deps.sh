@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   rapidjson-dev nlohmann-json3-dev libsimdjson-dev
   # platform
-  libcurl4-openssl-dev libplist-dev libgdk-pixbuf-2.0-dev
+  libcurl4-openssl-dev libplist-dev libgdk-pixbuf-2.0-dev libpng-dev
   libcairo2-dev libpango1.0-dev fonts-urw-base35 fonts-comic-neue
   # servers for the tests and the bundled ad server
   libcpp-httplib-dev

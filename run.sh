@@ -13,7 +13,7 @@ build=${VORLA_BUILD_DIR:-build}
 tools/install-deps.sh
 cmake -S . -B "$build" -G Ninja >/dev/null
 targets=(vorla-button)
-if cmake --build "$build" --target help | grep -q '^pennant-adserver:'; then targets+=(pennant-adserver); fi
+if cmake --build "$build" --target help | grep '^pennant-adserver:' >/dev/null; then targets+=(pennant-adserver); fi
 cmake --build "$build" --target "${targets[@]}" -j2
 
 server_args=()

@@ -32,7 +32,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log" >&2; fail "install"; }
 library=$(find "$prefix" -name 'libpennant.so.1' | head -n 1)
 [ -n "$library" ] || fail "no libpennant.so.1 installed"
-readelf -d "$library" | grep -q 'Library soname: \[libpennant.so.1\]' || fail "the SONAME is not libpennant.so.1"
+readelf -d "$library" | grep 'Library soname: \[libpennant.so.1\]' >/dev/null || fail "the SONAME is not libpennant.so.1"
 
 # Exported: the banner view's members, the hosting entry point, the members
 # of the value types a host delegate returns, and the type information of
@@ -81,7 +81,7 @@ pcdir=$(dirname "$(find "$prefix" -name pennant.pc | head -n 1)")
 c++ -std=c++20 $flags -o "$work/minimal-host-pc" "$work/example"/*.cpp \
   $(PKG_CONFIG_PATH=$pcdir pkg-config --cflags --libs pennant) 2>"$work/pc.log" ||
   { cat "$work/pc.log" >&2; fail "the example does not build with pkg-config"; }
-LD_LIBRARY_PATH=$(dirname "$library") "$work/minimal-host-pc" --help | grep -q 'Usage: minimal-host' ||
+LD_LIBRARY_PATH=$(dirname "$library") "$work/minimal-host-pc" --help | grep 'Usage: minimal-host' >/dev/null ||
   fail "the pkg-config build does not run"
 
 # Run against the installed ad server.

@@ -121,7 +121,9 @@ EOF
 # show and the leak checker does not report), so it would measure the
 # sanitizer rather than the app.
 sanitized=0
-if ldd "$app" 2>/dev/null | grep -q libasan; then
+# (Read whole first: under pipefail, grep -q leaving early fails the pipe.)
+libraries=$(ldd "$app" 2>/dev/null || true)
+if [[ $libraries == *libasan* ]]; then
   export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=0:malloc_context_size=0"
   sanitized=1
 fi
@@ -185,9 +187,10 @@ spread = (max(settled) - min(settled)) if settled else None
 # open in the embedded browser or the canvas lifts the samples taken meanwhile
 # by a megabyte or two, which the app gives back when the page closes; the
 # floors must stay within 2 MB of each other.
+# Only whole hours: the day's last sample lies just past its last hour.
 floors = {}
 for t, kb in rss:
-    if t >= 3600:
+    if 3600 <= t < hours * 3600:
         hour = int(t // 3600)
         floors[hour] = min(kb, floors.get(hour, kb))
 drift = (max(floors.values()) - min(floors.values())) if floors else None
@@ -200,6 +203,8 @@ print(f"soak: {len(requests)} ad requests, {loaded} ads loaded, {len(clicks)} cl
 if settled:
     print(f"soak: resident memory after the first hour {settled[0]} KB, at the end {settled[-1]} KB, "
           f"spread {spread} KB over {len(settled)} samples, lowest of each hour within {drift} KB")
+if floors:
+    print("soak: lowest resident memory of each hour (KB): " + " ".join(str(floors[h]) for h in sorted(floors)))
 for problem in problems:
     print("soak: FAILED: " + problem)
 sys.exit(1 if problems else 0)

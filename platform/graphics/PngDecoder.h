@@ -7,7 +7,9 @@
 // The pixels are those the general loader (PixbufDecoder) gives: palettes,
 // grey and transparency expanded, 16-bit samples truncated to 8, no gamma or
 // colour profile applied. Ancillary text, profile and similar chunks are
-// skipped unread, so a compressed text chunk costs nothing.
+// skipped unread, so a compressed text chunk costs nothing. It refuses more
+// than the general loader: a compressed stream that fails its checksum,
+// which the general loader shows as whatever came out of it.
 
 #include <cstdint>
 #include <optional>

@@ -33,9 +33,10 @@ std::string describe(const Layout& layout) {
          (layout.extraChunks ? ", gAMA/sBIT/zTXt" : "");
 }
 
-// A 13 x 7 PNG of random samples in `layout`, by libpng's own writer.
-Bytes encodePng(const Layout& layout, std::mt19937& random) {
-  constexpr int kWidth = 13, kHeight = 7;
+// A 13 x `height` PNG of random samples in `layout`, by libpng's own
+// writer.
+Bytes encodePng(const Layout& layout, std::mt19937& random, int height = 7) {
+  constexpr int kWidth = 13;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   Bytes out;
@@ -46,7 +47,7 @@ Bytes encodePng(const Layout& layout, std::mt19937& random) {
         bytes->insert(bytes->end(), data, data + length);
       },
       nullptr);
-  png_set_IHDR(png, info, kWidth, kHeight, layout.bitDepth, layout.colorType,
+  png_set_IHDR(png, info, kWidth, height, layout.bitDepth, layout.colorType,
                layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   const int levels = 1 << std::min(layout.bitDepth, 8);
@@ -78,7 +79,7 @@ Bytes encodePng(const Layout& layout, std::mt19937& random) {
   }
   png_write_info(png, info);
   const std::size_t rowBytes = png_get_rowbytes(png, info);
-  std::vector<Bytes> rows(kHeight, Bytes(rowBytes));
+  std::vector<Bytes> rows(height, Bytes(rowBytes));
   for (auto& row : rows) {
     for (auto& byte : row) byte = static_cast<std::uint8_t>(random());
     // Samples a few low values often, so a tRNS colour is met.
@@ -193,6 +194,34 @@ TEST(PngDecoderTest, DamagedFilesAreRefusedOrReadAsTheGeneralLoaderReadsThem) {
         }
       }
     }
+  }
+}
+
+// The PNG `png` with the compressed rows of `rows` instead of its own.
+Bytes withRowsOf(const Bytes& png, const Bytes& rows) {
+  auto idatOf = [](const Bytes& file) {
+    for (std::size_t typeAt : chunkTypeOffsets(file)) {
+      if (isChunk(file, typeAt, "IDAT")) return typeAt - 4;
+    }
+    return std::size_t{0};
+  };
+  const std::size_t at = idatOf(png), from = idatOf(rows);
+  Bytes spliced(png.begin(), png.begin() + static_cast<std::ptrdiff_t>(at));
+  spliced.insert(spliced.end(), rows.begin() + static_cast<std::ptrdiff_t>(from), rows.end());
+  return spliced;
+}
+
+TEST(PngDecoderTest, RefusesAPictureWhoseRowsEndEarly) {
+  // A whole compressed stream of fewer rows than the header says: the
+  // reader reaches the file's end all the same.
+  for (bool interlaced : {false, true}) {
+    std::mt19937 random(5);
+    const Bytes full = encodePng({PNG_COLOR_TYPE_RGB_ALPHA, 8, interlaced}, random);
+    const Bytes fewer = encodePng({PNG_COLOR_TYPE_RGB_ALPHA, 8, interlaced}, random, 4);
+    const Bytes spliced = withRowsOf(full, fewer);
+    const auto header = ImageHeader::read(spliced);
+    ASSERT_TRUE(header) << interlaced;
+    EXPECT_FALSE(PngDecoder::decode(spliced, *header)) << (interlaced ? "interlaced" : "not interlaced");
   }
 }
 

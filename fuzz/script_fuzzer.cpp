@@ -63,6 +63,7 @@ std::string canonical(const ScriptCommand& command) {
     case Kind::Quit: return "quit";
     case Kind::WebEval: return "web-eval " + quoted(command.text);
     case Kind::WaitWeb: return "wait-web";
+    case Kind::Memory: return "memory";
   }
   return {};
 }

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/ProcessMemory.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SimulatedClock.h"
 #include "platform/shell/AppLauncher.h"
@@ -89,7 +90,7 @@ std::string HeadlessDriver::execute(const ScriptCommand& command, bool& quit) {
   auto& loop = RunLoop::main();
   auto window = ui::Window::keyWindow();
   if (!window && command.kind != Kind::Wait && command.kind != Kind::Quit && command.kind != Kind::Rotate &&
-      command.kind != Kind::WaitWeb) {
+      command.kind != Kind::WaitWeb && command.kind != Kind::Memory) {
     return lineError(command, "the app shows no window");
   }
   const graphics::Point point{command.x, command.y};
@@ -149,6 +150,14 @@ std::string HeadlessDriver::execute(const ScriptCommand& command, bool& quit) {
     case Kind::WaitWeb:
       if (!web::WebViewRegistry::waitUntilIdle(loop, kWaitWebCap)) {
         log("wait-web: web loads still in flight after " + std::to_string(static_cast<int>(kWaitWebCap)) + " s");
+      }
+      break;
+    case Kind::Memory:
+      if (auto journal = EventJournal::current()) {
+        const ProcessMemory memory = ProcessMemory::current();
+        journal->record("memory", JournalFields()
+                                      .set("resident_kb", memory.residentBytes / 1024)
+                                      .set("allocated_kb", memory.allocatedBytes / 1024));
       }
       break;
   }

@@ -129,9 +129,12 @@ Script::ParseResult Script::parse(std::string_view text) {
       command.kind = verb == "tap" ? Kind::Tap : verb == "down" ? Kind::Down : verb == "move" ? Kind::Move : Kind::Up;
       command.x = *x;
       command.y = *y;
-    } else if (verb == "cancel" || verb == "quit" || verb == "wait-web") {
+    } else if (verb == "cancel" || verb == "quit" || verb == "wait-web" || verb == "memory") {
       if (!expectArgs(0, "nothing")) return result;
-      command.kind = verb == "cancel" ? Kind::Cancel : verb == "quit" ? Kind::Quit : Kind::WaitWeb;
+      command.kind = verb == "cancel"     ? Kind::Cancel
+                     : verb == "quit"     ? Kind::Quit
+                     : verb == "wait-web" ? Kind::WaitWeb
+                                          : Kind::Memory;
     } else if (verb == "rotate") {
       if (!expectArgs(1, "portrait, landscape-left, landscape-right or upside-down")) return result;
       auto orientation = orientationNamed(tokens[1]);

@@ -5,7 +5,7 @@
 //   wait SECONDS          tap X Y        down X Y       move X Y      up X Y
 //   cancel                rotate portrait|landscape-left|landscape-right|upside-down
 //   press "TITLE"         screenshot NAME                views NAME    quit
-//   web-eval "SCRIPT"     wait-web
+//   web-eval "SCRIPT"     wait-web       memory
 //
 // Lines whose first non-blank character is '#' are comments; blank lines
 // are skipped. Coordinates are portrait screen points (status bar
@@ -21,7 +21,7 @@
 namespace platform::shell {
 
 struct ScriptCommand {
-  enum class Kind { Wait, Tap, Down, Move, Up, Cancel, Rotate, Press, Screenshot, Views, Quit, WebEval, WaitWeb };
+  enum class Kind { Wait, Tap, Down, Move, Up, Cancel, Rotate, Press, Screenshot, Views, Quit, WebEval, WaitWeb, Memory };
 
   Kind kind = Kind::Quit;
   int line = 0;          // 1-based line of the script

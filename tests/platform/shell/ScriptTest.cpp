@@ -134,6 +134,8 @@ TEST(ScriptParse, WebCommandsTakeAQuotedScriptOrNothing) {
   EXPECT_EQ(parsed.commands[1].kind, ScriptCommand::Kind::WaitWeb);
   EXPECT_EQ(Script::parse("web-eval document.title\n").errorLine, 1);
   EXPECT_EQ(Script::parse("wait 1\nwait-web 5\n").errorLine, 2);
+  EXPECT_EQ(Script::parse("memory\n").commands.at(0).kind, ScriptCommand::Kind::Memory);
+  EXPECT_EQ(Script::parse("wait 1\nmemory now\n").errorLine, 2);
 }
 
 }  // namespace

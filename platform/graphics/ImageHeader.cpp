@@ -67,6 +67,10 @@ std::optional<ImageHeader> readPng(Bytes b, const Bounds& bounds) {
   return std::nullopt;  // no IEND
 }
 
+// SOF0 to SOF2: baseline, extended sequential and progressive, Huffman
+// coded.
+constexpr std::uint8_t kLastHuffmanFrame = 0xC2;
+
 bool isStartOfFrame(std::uint8_t marker) {
   // C4 (Huffman tables), C8 (reserved) and CC (arithmetic conditioning) share
   // the range but are not frame headers.
@@ -111,7 +115,11 @@ std::optional<ImageHeader> readJpeg(Bytes b, const Bounds& bounds) {
       return std::nullopt;
     }
     if (isStartOfFrame(marker)) {
-      if (length < 8) {
+      // Only the Huffman codings the web shows: baseline, extended and
+      // progressive. The JPEG library's arithmetic decoder can spin for
+      // good on a broken 200-byte file; lossless and hierarchical frames
+      // are not decoded by browsers either.
+      if (length < 8 || marker > kLastHuffmanFrame) {
         return std::nullopt;
       }
       ImageHeader header{ImageFormat::jpeg, bigEndian16(b, at + 5), bigEndian16(b, at + 3)};

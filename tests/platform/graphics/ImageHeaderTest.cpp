@@ -74,6 +74,26 @@ TEST(ImageHeaderRead, JpegNeedsEoiButToleratesZeroPadding) {
   EXPECT_FALSE(ImageHeader::read(Bytes{0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x02, 0xFF, 0xD9}));
 }
 
+TEST(ImageHeaderRead, JpegOnlyInTheCodingsTheWebShows) {
+  // The same frame marked extended (SOF1) and progressive (SOF2) is read;
+  // arithmetic-coded (SOF9: a broken one spun the decoder for good),
+  // lossless (SOF3) and hierarchical (SOF5) frames are refused.
+  const Bytes baseline = jpeg(4, 4);
+  std::size_t sof = 0;
+  for (std::size_t i = 2; i + 1 < baseline.size(); ++i) {
+    if (baseline[i] == 0xFF && baseline[i + 1] == 0xC0) {
+      sof = i + 1;
+      break;
+    }
+  }
+  ASSERT_NE(sof, 0u);
+  for (std::uint8_t marker : {0xC1, 0xC2, 0xC3, 0xC5, 0xC9, 0xCA}) {
+    Bytes coded = baseline;
+    coded[sof] = marker;
+    EXPECT_EQ(ImageHeader::read(coded).has_value(), marker <= 0xC2) << std::hex << int{marker};
+  }
+}
+
 TEST(ImageHeaderRead, GifNeedsATrailerAndAFrame) {
   Bytes gif = testimages::makeGif(2, 2, kPalette, {0, 1, 2, 3});
   Bytes trailing = gif;

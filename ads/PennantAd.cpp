@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "ads/PennantAdServer.h"
-#include "ads/PennantBrowserIcons.h"
 #include "ads/PennantDelegateDefaults.h"
 #include "ads/PennantImageCache.h"
 #include "ads/PennantLocalizer.h"
+#include "ads/destinations/PennantBrowserIcons.h"
 #include "platform/ui/ActivityIndicatorView.h"
 
 namespace pennant {

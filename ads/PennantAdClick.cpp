@@ -3,9 +3,9 @@
 
 #include "ads/PennantAd.h"
 #include "ads/PennantClickAnswer.h"
-#include "ads/PennantClickToCallAlert.h"
-#include "ads/PennantClickToContactsAlert.h"
 #include "ads/PennantDelegateDefaults.h"
+#include "ads/destinations/PennantClickToCallAlert.h"
+#include "ads/destinations/PennantClickToContactsAlert.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Application.h"
 

@@ -1,10 +1,10 @@
 #include "ads/PennantController.h"
 
-#include "ads/PennantBrowserController.h"
-#include "ads/PennantCanvasController.h"
 #include "ads/PennantSingleAdView.h"
 #include "ads/PennantView.h"
 #include "ads/PennantViewTags.h"
+#include "ads/destinations/PennantBrowserController.h"
+#include "ads/destinations/PennantCanvasController.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/ViewTransition.h"
 

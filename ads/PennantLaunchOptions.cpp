@@ -3,10 +3,10 @@
 #include <charconv>
 
 #include "ads/PennantAdServer.h"
-#include "ads/PennantBrowserController.h"
-#include "ads/PennantCanvasWebView.h"
-#include "ads/PennantModalController.h"
 #include "ads/PennantURLDownload.h"
+#include "ads/destinations/PennantBrowserController.h"
+#include "ads/destinations/PennantCanvasWebView.h"
+#include "ads/destinations/PennantModalController.h"
 #include "platform/foundation/EventJournal.h"
 #include "platform/foundation/JournalFields.h"
 #include "platform/foundation/Url.h"

@@ -12,7 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "ads/PennantContact.h"
+#include "ads/destinations/PennantContact.h"
 #include "bench/AddressBookBenchSupport.h"
 #include "json/JSONDeserializer.h"
 

@@ -26,10 +26,10 @@
 #include <set>
 #include <sstream>
 
-#include "ads/PennantBrowserController.h"
 #include "ads/PennantController.h"
-#include "ads/PennantModalController.h"
 #include "ads/PennantViewInternal.h"
+#include "ads/destinations/PennantBrowserController.h"
+#include "ads/destinations/PennantModalController.h"
 #include "bench/AdBenchSupport.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/SimulatedClock.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "ads/PennantClickAnswer.h"
-#include "ads/PennantContact.h"
+#include "ads/destinations/PennantContact.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/VCardRoundTrip.h"
 #include "json/JSONDeserializer.h"

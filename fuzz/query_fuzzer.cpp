@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "ads/PennantCanvasWebView.h"
+#include "ads/destinations/PennantCanvasWebView.h"
 #include "fuzz/FuzzCheck.h"
 #include "platform/foundation/PercentEscapes.h"
 

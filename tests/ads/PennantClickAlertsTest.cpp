@@ -2,8 +2,8 @@
 
 #include "AdServerFixture.h"
 #include "ClickTestSupport.h"
-#include "ads/PennantClickToCallAlert.h"
-#include "ads/PennantClickToContactsAlert.h"
+#include "ads/destinations/PennantClickToCallAlert.h"
+#include "ads/destinations/PennantClickToContactsAlert.h"
 
 namespace pennant {
 namespace {

@@ -1,4 +1,4 @@
-#include "ads/PennantContact.h"
+#include "ads/destinations/PennantContact.h"
 
 #include <gtest/gtest.h>
 

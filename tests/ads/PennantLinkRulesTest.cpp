@@ -9,7 +9,7 @@
 
 #include "AdsTestSupport.h"
 #include "ClickTestSupport.h"
-#include "ads/PennantLinkRules.h"
+#include "ads/destinations/PennantLinkRules.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileManager.h"
 

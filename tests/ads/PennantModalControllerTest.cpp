@@ -7,8 +7,8 @@
 
 #include "AdsTestSupport.h"
 #include "ClickTestSupport.h"
-#include "ads/PennantModalController.h"
 #include "ads/PennantViewInternal.h"
+#include "ads/destinations/PennantModalController.h"
 #include "platform/ui/Window.h"
 
 namespace pennant {

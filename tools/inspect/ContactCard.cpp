@@ -1,6 +1,6 @@
 #include "tools/inspect/ContactCard.h"
 
-#include "ads/PennantContact.h"
+#include "ads/destinations/PennantContact.h"
 #include "platform/addressbook/VCardWriter.h"
 
 namespace pennant::inspect {

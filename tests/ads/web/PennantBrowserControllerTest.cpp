@@ -11,9 +11,9 @@
 #include <map>
 #include <thread>
 
-#include "ads/PennantBrowserController.h"
 #include "ads/PennantImageCache.h"
 #include "ads/PennantLocalizer.h"
+#include "ads/destinations/PennantBrowserController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/PercentEscapes.h"
 #include "platform/ui/ActionSheet.h"

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ads/PennantCanvasController.h"
 #include "ads/PennantController.h"
+#include "ads/destinations/PennantCanvasController.h"
 #include "platform/foundation/JavaScriptString.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "tests/ads/web/WebDestinationsTestSupport.h"

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "ads/PennantAdServer.h"
-#include "ads/PennantModalController.h"
 #include "ads/PennantViewInternal.h"
+#include "ads/destinations/PennantModalController.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SimulatedClock.h"
 #include "platform/shell/ControlPresser.h"

@@ -35,8 +35,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ads/PennantLinkRules.h"
-#include "ads/PennantModalController.h"
+#include "ads/destinations/PennantLinkRules.h"
+#include "ads/destinations/PennantModalController.h"
 #include "platform/foundation/Url.h"
 #include "platform/ui/ActionSheetDelegate.h"
 #include "platform/ui/ActivityIndicatorView.h"

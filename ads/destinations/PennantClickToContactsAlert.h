@@ -16,8 +16,8 @@
 #include <optional>
 #include <string>
 
-#include "ads/PennantContact.h"
 #include "ads/PennantURLDownload.h"
+#include "ads/destinations/PennantContact.h"
 #include "json/Value.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/AlertViewDelegate.h"

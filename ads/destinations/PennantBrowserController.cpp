@@ -1,10 +1,10 @@
-#include "ads/PennantBrowserController.h"
+#include "ads/destinations/PennantBrowserController.h"
 
 #include <algorithm>
 
-#include "ads/PennantBrowserIcons.h"
 #include "ads/PennantImageCache.h"
 #include "ads/PennantLocalizer.h"
+#include "ads/destinations/PennantBrowserIcons.h"
 #include "platform/foundation/MailtoURL.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/ActionSheet.h"

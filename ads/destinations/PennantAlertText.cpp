@@ -1,4 +1,4 @@
-#include "ads/PennantAlertText.h"
+#include "ads/destinations/PennantAlertText.h"
 
 #include "ads/PennantLocalizer.h"
 

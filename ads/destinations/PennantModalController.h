@@ -37,8 +37,8 @@
 #include <string>
 
 #include "ads/PennantDelegate.h"
-#include "ads/PennantModalBackground.h"
 #include "ads/PennantView.h"
+#include "ads/destinations/PennantModalBackground.h"
 #include "platform/foundation/Timer.h"
 #include "platform/ui/View.h"
 

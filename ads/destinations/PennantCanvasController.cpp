@@ -1,4 +1,4 @@
-#include "ads/PennantCanvasController.h"
+#include "ads/destinations/PennantCanvasController.h"
 
 #include "platform/ui/Screen.h"
 

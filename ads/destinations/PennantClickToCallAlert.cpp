@@ -1,7 +1,7 @@
-#include "ads/PennantClickToCallAlert.h"
+#include "ads/destinations/PennantClickToCallAlert.h"
 
-#include "ads/PennantAlertText.h"
 #include "ads/PennantLocalizer.h"
+#include "ads/destinations/PennantAlertText.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Application.h"
 

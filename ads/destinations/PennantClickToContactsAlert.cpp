@@ -1,7 +1,7 @@
-#include "ads/PennantClickToContactsAlert.h"
+#include "ads/destinations/PennantClickToContactsAlert.h"
 
-#include "ads/PennantAlertText.h"
 #include "ads/PennantLocalizer.h"
+#include "ads/destinations/PennantAlertText.h"
 #include "platform/foundation/Log.h"
 
 namespace pennant {

@@ -1,4 +1,4 @@
-#include "ads/PennantContact.h"
+#include "ads/destinations/PennantContact.h"
 
 #include "ads/PennantJSONText.h"
 #include "platform/addressbook/ImageMediaType.h"

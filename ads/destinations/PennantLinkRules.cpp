@@ -1,4 +1,4 @@
-#include "ads/PennantLinkRules.h"
+#include "ads/destinations/PennantLinkRules.h"
 
 #include <algorithm>
 

@@ -17,8 +17,8 @@
 #include <memory>
 #include <string>
 
-#include "ads/PennantCanvasWebView.h"
-#include "ads/PennantModalController.h"
+#include "ads/destinations/PennantCanvasWebView.h"
+#include "ads/destinations/PennantModalController.h"
 #include "platform/foundation/Url.h"
 
 namespace pennant {

@@ -1,4 +1,4 @@
-#include "ads/PennantModalController.h"
+#include "ads/destinations/PennantModalController.h"
 
 #include "platform/foundation/Log.h"
 #include "platform/ui/Window.h"

@@ -1,4 +1,4 @@
-#include "ads/PennantCanvasWebView.h"
+#include "ads/destinations/PennantCanvasWebView.h"
 
 #include "ads/PennantAdServer.h"
 #include "platform/foundation/JavaScriptString.h"

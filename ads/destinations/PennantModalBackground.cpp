@@ -1,4 +1,4 @@
-#include "ads/PennantModalBackground.h"
+#include "ads/destinations/PennantModalBackground.h"
 
 #include "platform/ui/Screen.h"
 #include "platform/ui/Touch.h"

@@ -26,9 +26,9 @@
 
 #include "ads/PennantURLDownload.h"
 #include "json/Value.h"
-#include "platform/graphics/Image.h"
 #include "platform/addressbook/AddressBook.h"
 #include "platform/addressbook/Record.h"
+#include "platform/graphics/Image.h"
 
 namespace pennant {
 

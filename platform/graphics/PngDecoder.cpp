@@ -29,7 +29,8 @@ void onWarning(png_structp, png_const_charp) {}
 // compressed text or profile chunk is never inflated.
 constexpr png_byte kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0tIME\0pHYs\0hIST\0bKGD\0"
                                       "sCAL\0pCAL\0oFFs\0cHRM\0sRGB\0gAMA\0sBIT";
-constexpr int kSkippedChunkCount = 17;
+// Four letters and a NUL each.
+constexpr int kSkippedChunkCount = sizeof(kSkippedChunks) / 5;
 
 // Where the reader's pass count stands once all seven passes of an
 // interlaced picture are read.
